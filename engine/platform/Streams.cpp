@@ -1,0 +1,203 @@
+#include "platform/Streams.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Errors.h"
+
+namespace tinydb {
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+  if (count < 0 || Read(buffer, count) != count) throw EReadError();
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+  if (count < 0 || Write(buffer, count) != count) throw EWriteError();
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+  if (count == 0) {
+    source.SetPosition(0);
+    count = source.Size();
+  }
+  const int64_t total = count;
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(count, 64 * 1024)));
+  while (count > 0) {
+    int64_t n = std::min<int64_t>(count, static_cast<int64_t>(chunk.size()));
+    source.ReadBuffer(chunk.data(), n);
+    WriteBuffer(chunk.data(), n);
+    count -= n;
+  }
+  return total;
+}
+
+// ---- TMemoryStream ----
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+  int64_t size = Size();
+  if (count <= 0 || position_ >= size) return 0;
+  int64_t n = std::min(count, size - position_);
+  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+  position_ += n;
+  return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+  if (count <= 0 || position_ < 0) return 0;
+  int64_t end = position_ + count;
+  if (end > Size()) data_.resize(static_cast<size_t>(end));
+  std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+  position_ = end;
+  return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+  switch (origin) {
+    case TSeekOrigin::soBeginning: position_ = offset; break;
+    case TSeekOrigin::soCurrent: position_ += offset; break;
+    case TSeekOrigin::soEnd: position_ = Size() + offset; break;
+  }
+  if (position_ < 0) position_ = 0;
+  return position_;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+  if (size < 0) size = 0;
+  data_.resize(static_cast<size_t>(size));
+  if (position_ > size) position_ = size;
+}
+
+void TMemoryStream::Clear() {
+  data_.clear();
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& file_name) {
+  TFileStream file(file_name, TFileAccess::faRead);
+  std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
+  file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  data_ = std::move(bytes);
+  position_ = 0;
+}
+
+void TMemoryStream::SaveToFile(const std::string& file_name) {
+  const std::string temp_name = file_name + ".tmp";
+  {
+    TFileStream file(temp_name, TFileAccess::faCreate);
+    try {
+      file.WriteBuffer(data_.data(), Size());
+      file.Flush();
+    } catch (...) {
+      ::unlink(temp_name.c_str());
+      throw;
+    }
+  }
+  if (::rename(temp_name.c_str(), file_name.c_str()) != 0) {
+    int err = errno;
+    ::unlink(temp_name.c_str());
+    throw EFOpenError("Cannot create file \"" + file_name + "\". " + std::strerror(err));
+  }
+}
+
+// ---- TFileStream ----
+
+TFileStream::TFileStream(const std::string& file_name, TFileAccess access,
+                         TFileShare share)
+    : file_name_(file_name) {
+  int flags = O_CLOEXEC;
+  switch (access) {
+    case TFileAccess::faRead: flags |= O_RDONLY; break;
+    case TFileAccess::faReadWrite: flags |= O_RDWR; break;
+    case TFileAccess::faCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+  }
+  fd_ = ::open(file_name.c_str(), flags, 0644);
+  if (fd_ < 0) {
+    int err = errno;
+    const char* verb = access == TFileAccess::faCreate ? "create" : "open";
+    throw EFOpenError(std::string("Cannot ") + verb + " file \"" + file_name + "\". " +
+                      std::strerror(err));
+  }
+  // Share modes: every opener holds a whole-file advisory lock, shared or
+  // exclusive, so an exclusive opener and any other opener exclude each other.
+  int how = (share == TFileShare::fsExclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+  if (::flock(fd_, how) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EFOpenError("Cannot open file \"" + file_name +
+                      "\". The file is in use by another process");
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+  int64_t done = 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (done < count) {
+    ssize_t n = ::read(fd_, out + done, static_cast<size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+  int64_t done = 0;
+  const auto* in = static_cast<const uint8_t*>(buffer);
+  while (done < count) {
+    ssize_t n = ::write(fd_, in + done, static_cast<size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+  int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
+               : origin == TSeekOrigin::soCurrent ? SEEK_CUR
+                                                  : SEEK_END;
+  off_t at = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  if (at < 0) throw EStreamError("Stream seek error on \"" + file_name_ + "\"");
+  return at;
+}
+
+int64_t TFileStream::Size() {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) throw EStreamError("Cannot read the size of \"" + file_name_ + "\"");
+  return st.st_size;
+}
+
+void TFileStream::SetSize(int64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
+    throw EWriteError("Cannot change the size of \"" + file_name_ + "\"");
+}
+
+void TFileStream::Flush() {
+  if (::fsync(fd_) != 0) throw EWriteError("Cannot flush \"" + file_name_ + "\" to the device");
+}
+
+bool FileExists(const std::string& file_name) {
+  struct stat st {};
+  return ::stat(file_name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FileIsReadOnly(const std::string& file_name) {
+  // The read-only attribute: no write permission bit is set (this holds even
+  // for root, who could write anyway), or this process may not write.
+  struct stat st {};
+  if (::stat(file_name.c_str(), &st) != 0) return true;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  return ::access(file_name.c_str(), W_OK) != 0;
+}
+
+}  // namespace tinydb

@@ -1,0 +1,110 @@
+// Byte streams: the engine reads and writes database images through these,
+// whether the image is a file on disk or a block of memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tinydb {
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+// A positioned sequence of bytes. Reads and writes start at Position() and
+// advance it. Sizes and positions are 64-bit; database images stay below
+// 2 GiB because their stored positions are int32.
+class TStream {
+ public:
+  virtual ~TStream() = default;
+
+  // Reads up to |count| bytes; returns how many were read (0 at the end).
+  virtual int64_t Read(void* buffer, int64_t count) = 0;
+  // Writes |count| bytes; returns how many were written.
+  virtual int64_t Write(const void* buffer, int64_t count) = 0;
+  // Moves the position; returns the new position.
+  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual int64_t Size() = 0;
+  // Grows (zero-filled) or truncates the stream.
+  virtual void SetSize(int64_t size) = 0;
+
+  int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
+  void SetPosition(int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
+
+  // Reads exactly |count| bytes or throws EReadError.
+  void ReadBuffer(void* buffer, int64_t count);
+  // Writes exactly |count| bytes or throws EWriteError.
+  void WriteBuffer(const void* buffer, int64_t count);
+  // Copies |count| bytes from |source|'s position; with count 0 the whole
+  // of |source| is copied from its start. Throws EReadError when |source|
+  // runs out. Returns the number of bytes copied.
+  int64_t CopyFrom(TStream& source, int64_t count);
+};
+
+// A growable stream in memory. The bytes are contiguous and reachable
+// through Memory().
+class TMemoryStream : public TStream {
+ public:
+  TMemoryStream() = default;
+  explicit TMemoryStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  void SetSize(int64_t size) override;
+
+  // Empties the stream and sets the position to 0.
+  void Clear();
+  uint8_t* Memory() { return data_.data(); }
+  const std::vector<uint8_t>& Bytes() const { return data_; }
+
+  // Replaces the contents with the whole file; throws EFOpenError.
+  void LoadFromFile(const std::string& file_name);
+  // Writes the contents over the file atomically (temporary file, flush,
+  // rename); throws EFOpenError or EWriteError and leaves the old file.
+  void SaveToFile(const std::string& file_name);
+
+ private:
+  std::vector<uint8_t> data_;
+  int64_t position_ = 0;
+};
+
+// How a file stream is opened.
+enum class TFileAccess { faRead, faReadWrite, faCreate };
+// Whether other openers are allowed while this stream is open.
+enum class TFileShare { fsShareAll, fsExclusive };
+
+// A stream on an operating-system file.
+class TFileStream : public TStream {
+ public:
+  // Opens (or with faCreate creates, truncating) the file. With fsExclusive
+  // no other stream may have the file open at the same time, and opening
+  // fails while one does. Throws EFOpenError with the reason.
+  TFileStream(const std::string& file_name, TFileAccess access,
+              TFileShare share = TFileShare::fsShareAll);
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
+  void SetSize(int64_t size) override;
+
+  // Asks the operating system to write its buffers to the device.
+  void Flush();
+  int Handle() const { return fd_; }
+  const std::string& FileName() const { return file_name_; }
+
+ private:
+  std::string file_name_;
+  int fd_ = -1;
+};
+
+bool FileExists(const std::string& file_name);
+// True when the file cannot be written by this process (or its
+// attributes cannot be read).
+bool FileIsReadOnly(const std::string& file_name);
+
+}  // namespace tinydb

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")" && pwd)"
+"$ROOT/scripts/setup.sh"
+cd "$ROOT/build"
+ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
