@@ -17,6 +17,10 @@ namespace tinydb {
 // (Sender, Percent 0..100).
 using TOnProgressEvent = std::function<void(void* sender, int percent)>;
 
+// round(done * 100 / total), halves to the even neighbour; 0 when |total|
+// is not positive.
+int ProgressPercent(int64_t done, int64_t total);
+
 // The four progress events a database publishes; Sender is the database.
 // An empty event is not called.
 struct TProcessProgressEvents {
@@ -71,6 +75,9 @@ class TEncryptAlgo : public TDataProcessAlgo {
   virtual void ResetFeedback() {}
   virtual void EncryptBuffer(const void* source, void* dest, int64_t size) = 0;
   virtual void DecryptBuffer(const void* source, void* dest, int64_t size) = 0;
+
+ private:
+  void Transform(TStream* source, TStream* dest, int64_t size, bool encrypting);
 };
 
 using TCompressAlgoFactory = std::function<std::unique_ptr<TCompressAlgo>(void* owner)>;
