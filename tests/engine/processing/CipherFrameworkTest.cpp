@@ -22,7 +22,6 @@ using Bytes = std::vector<uint8_t>;
 std::string Hex(const uint8_t* p, size_t n) { return DigestToText(p, n, kDigestTextHex); }
 std::string Hex(const Bytes& b) { return Hex(b.data(), b.size()); }
 
-
 Bytes Sequence(size_t n) {
   Bytes b(n);
   for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(i);
