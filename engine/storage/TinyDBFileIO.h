@@ -1,0 +1,205 @@
+// File access: the one object through which an open database reaches the
+// bytes of its image, on disk or in a memory stream. It checks the file
+// signature, loads the settings block and the table directory, sets up the
+// compression and encryption managers, verifies the password, reads and
+// writes the fixed structures and passes every stored value through the
+// encode and decode steps.
+//
+// Every position and count taken from the image is checked before use; a
+// damaged image is refused with EDatabaseError
+// "Database '<name>' is damaged: <what>" and never crashes, hangs or makes
+// the engine allocate more than the image could hold.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Streams.h"
+#include "processing/DataProcess.h"
+#include "storage/Format.h"
+
+namespace tinydb {
+
+// Where a database image lives.
+enum TTinyDBMediumType { mtDisk = 0, mtMemory = 1 };
+
+// Dynamic arrays shared by file access and table storage.
+using TIntegerAry = std::vector<int32_t>;
+using TRecordTabItems = std::vector<TRecordTabItem>;
+using TIndexTabItems = std::vector<TIndexTabItem>;
+
+// What file access needs from the database object that owns it. Every
+// member has a default, so a test (or a null link) gets: disk medium,
+// shared opening, 20 lock attempts 100 ms apart, no progress events.
+class TFileIODatabaseLink {
+ public:
+  virtual ~TFileIODatabaseLink() = default;
+  virtual TTinyDBMediumType MediumType() const { return mtDisk; }
+  virtual bool Exclusive() const { return false; }
+  // File-lock attempts before giving up; 0 retries without end.
+  virtual int LockRetryCount() const { return 20; }
+  // Milliseconds between file-lock attempts.
+  virtual int LockWaitTime() const { return 100; }
+  // The database's progress events (compress, uncompress, encrypt,
+  // decrypt), or null. Read once, when the file access object is built;
+  // the events must outlive it.
+  virtual const TProcessProgressEvents* ProgressEvents() const { return nullptr; }
+};
+
+class TTinyDBFileIO {
+ public:
+  // Takes MediumType and Exclusive from |database| when given (it may be
+  // null); |database| must outlive this object.
+  explicit TTinyDBFileIO(TFileIODatabaseLink* database = nullptr);
+  // Closes the image.
+  ~TTinyDBFileIO();
+  TTinyDBFileIO(const TTinyDBFileIO&) = delete;
+  TTinyDBFileIO& operator=(const TTinyDBFileIO&) = delete;
+
+  // ---- Opening and closing ----
+
+  bool IsOpen() const { return stream_ != nullptr; }
+
+  // Opens the image |name|: a file path for mtDisk, a memory-medium name
+  // (":" + 8 hex digits) for mtMemory. Checks the signature and version,
+  // then reads the settings (selecting the modules) and the directory. Does
+  // nothing when already open. Failures of the name, signature, version or
+  // size leave the object closed; a failure while reading the settings or
+  // directory leaves it open, and the caller closes it.
+  void Open(const std::string& name, TTinyDBMediumType medium_type, bool exclusive);
+
+  // Releases the image: a disk file is closed, a memory stream is left
+  // intact with its owner. The managers keep their modules and keys.
+  void Close();
+
+  const std::string& FileName() const { return file_name_; }
+  TTinyDBMediumType MediumType() const { return medium_type_; }
+  bool Exclusive() const { return exclusive_; }
+  // True when the disk file carries the read-only attribute (then it is
+  // opened for reading only and writes fail).
+  bool ReadOnly() const { return read_only_; }
+  // The open image, or null.
+  TStream* Stream() const { return stream_; }
+  // Current length of the open image in bytes; 0 when closed.
+  int64_t ImageSize() const;
+
+  TCompressMgr& CompressMgr() { return *compress_mgr_; }
+  TEncryptMgr& EncryptMgr() { return *encrypt_mgr_; }
+  // Copies of the settings block and the table directory read by Open.
+  const TDataProcessSettings& Settings() const { return settings_; }
+  const TTableDirectory& Directory() const { return directory_; }
+
+  // ---- Fixed structures ----
+
+  // Reads the settings block into Settings() and selects the modules it
+  // names (and the cipher mode). Throws the managers' errors for unknown
+  // module names.
+  void ReadSettings();
+  // Reads the table directory into Directory(); refuses a table count
+  // outside 0..256.
+  void ReadTableDirectory();
+  // Reads the header of table |table_no| (0 .. TableCount - 1) and checks
+  // its counts, positions and field sizes against the image.
+  void ReadTableHeader(int table_no, TTableHeader& header);
+  // Writes |header| over table |table_no|'s header in place.
+  void WriteTableHeader(int table_no, const TTableHeader& header);
+  // Replaces |list| with the names of all tables in directory order; on
+  // failure |list| is unchanged.
+  void GetTableNames(std::vector<std::string>& list);
+
+  // Reads exactly |size| bytes at |pos|; refuses a range outside the image.
+  void ReadBuffer(int64_t pos, void* buffer, int64_t size);
+  // Writes |size| bytes at |pos|, which lies after the fixed part and at
+  // most at the end of the image (writing there grows it).
+  void WriteBuffer(int64_t pos, const void* buffer, int64_t size);
+
+  // Loads the record tab of the table |header| describes: RecordCount
+  // items and the positions of the chunks that hold them, in chain order.
+  // Refuses chains that leave the image, end early or revisit a chunk.
+  void ReadRecordTab(const TTableHeader& header, TRecordTabItems& items,
+                     TIntegerAry& chunk_positions);
+  // The same for the index tab of index |index_no|; also refuses items
+  // whose Next names no record.
+  void ReadIndexTab(const TTableHeader& header, int index_no, TIntegerAry& chunk_positions,
+                    TIndexTabItems& items);
+  // Sets the Deleted byte of the record tab item at |item_pos|.
+  void MarkDeleted(int64_t item_pos);
+
+  // ---- Values ----
+  // The four transforms hold the guard for their whole run, so values
+  // never interleave inside the one cipher. |dest| is left at position 0.
+
+  // Stored bytes to value: decrypt, then decompress. |source| may be
+  // |dest|.
+  void DecodeStream(TStream* source, TStream* dest, bool compressed, bool encrypted);
+  // Value to stored bytes: compress, then encrypt. |source| may be |dest|.
+  void EncodeStream(TStream* source, TStream* dest, bool compressed, bool encrypted);
+  // |size| bytes from |source| to |dest| (which may be the same memory),
+  // decrypted or encrypted when |encrypted|, else copied.
+  void DecodeBuffer(const void* source, void* dest, bool encrypted, int64_t size);
+  void EncodeBuffer(const void* source, void* dest, bool encrypted, int64_t size);
+
+  // Reads the stored value at |pos| (|width| bytes, or for a blob the
+  // 20-byte descriptor there and the block it points to) and decodes it
+  // into |dest|.
+  void ReadFieldValueAt(TStream* dest, int64_t pos, bool compressed, bool encrypted,
+                        bool is_blob, int width);
+  // Reads the record tab item at |item_pos|, then the value at its
+  // DataPos + |field_offset| as ReadFieldValueAt.
+  void ReadFieldValue(TStream* dest, int64_t item_pos, bool compressed, bool encrypted,
+                      bool is_blob, int width, int field_offset);
+
+  // ---- Locking and durability ----
+
+  // Disk images only: takes the one-byte write lock, retrying as the
+  // database's lock settings say; throws "Wait for unlock time out".
+  // Not counted: callers never nest Lock.
+  void Lock();
+  // Disk images only: releases the lock.
+  void Unlock();
+  // Disk images only: asks the system to write its buffers to the device.
+  void Flush();
+
+  // ---- Password ----
+
+  // False when closed; true without any check when values are not
+  // encrypted; otherwise true exactly when |password|'s check text matches
+  // the stored one, and then the cipher key is set from it.
+  bool VerifyPassword(std::string_view password);
+
+ private:
+  [[noreturn]] void Damaged(const std::string& what) const;
+  void RequireOpen() const;
+  void CheckImageRange(int64_t pos, int64_t size, const char* what) const;
+  void CheckTableHeader(const TTableHeader& header) const;
+  int64_t TableHeaderPos(int table_no) const;
+  // Follows a tab chain from |first| and hands each needed chunk's items to
+  // |read_chunk|(chunk position, first item, item count).
+  template <class ReadChunk>
+  void WalkTabChain(int32_t first, int32_t record_count, int item_size, const char* tab,
+                    TIntegerAry& chunk_positions, ReadChunk read_chunk);
+  void OpenDiskImage(const std::string& name);
+  void OpenMemoryImage(const std::string& name);
+  void CheckSignature(TStream& image, const std::string& name) const;
+
+  TFileIODatabaseLink* database_;
+  std::string file_name_;
+  TTinyDBMediumType medium_type_ = mtDisk;
+  bool exclusive_ = false;
+  TStream* stream_ = nullptr;                 // the open image
+  std::unique_ptr<TFileStream> disk_stream_;  // owned when the image is on disk
+  bool read_only_ = false;
+  std::unique_ptr<TCompressMgr> compress_mgr_;
+  std::unique_ptr<TEncryptMgr> encrypt_mgr_;
+  TDataProcessSettings settings_;
+  TTableDirectory directory_;
+  // Serialises the value transforms, and the positioned reads and writes
+  // (seek + read is one step on a shared stream).
+  mutable std::recursive_mutex guard_;
+};
+
+}  // namespace tinydb
