@@ -90,6 +90,8 @@ void TEncrypt::InitKey(std::string_view password, const void* iv) {
 
 void TEncrypt::ResetFeedback() { std::memcpy(feedback_.get(), iv_.get(), block_size_); }
 
+// Refuses to work before Init/InitKey, and refuses mode numbers above 4
+// (never written by the engine) rather than guessing what they mean.
 void TEncrypt::CheckInitialized() const {
   if (!Initialized())
     throw EEncryptException(kCodeNotInitialized, FormatMessage(kNotInitializedMessage, ClassName()));
