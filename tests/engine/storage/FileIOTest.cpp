@@ -16,6 +16,7 @@
 #include "platform/FileLock.h"
 #include "processing/DataProcess.h"
 #include "processing/EncryptBase.h"
+#include "storage/DatabaseWriter.h"
 #include "storage/MemoryMedium.h"
 #include "engine/storage/TestImage.h"
 
@@ -357,6 +358,26 @@ TEST_F(FileIOTest, ValuesRoundTripThroughAnEncryptedCompressedImage) {
   TMemoryStream empty, empty_stored;
   io.EncodeStream(&empty, &empty_stored, true, true);
   EXPECT_EQ(0, empty_stored.Size());
+}
+
+TEST_F(FileIOTest, OpensImagesOfTheDatabaseWriter) {
+  TDatabaseSettings settings;
+  settings.Compressed = true;
+  settings.Encrypted = true;
+  settings.EncryptAlgo = "twofish";
+  settings.EncryptMode = 3;
+  settings.Password = "fizzo";
+  TTableDefinition drinks{"drinks", {{"id", ftAutoInc}, {"name", ftString, 25}}, {}};
+  TTableDefinition glasses{"Glasses", {{"code", ftSmallint}}, {}};
+  TMemoryImage memory(BuildDatabaseImage(settings, {drinks, glasses}));
+  TTinyDBFileIO io;
+  io.Open(memory.name, mtMemory, false);
+  std::vector<std::string> names;
+  io.GetTableNames(names);
+  EXPECT_EQ((std::vector<std::string>{"drinks", "Glasses"}), names);
+  EXPECT_TRUE(io.CompressMgr().HasAlgorithm());
+  EXPECT_FALSE(io.VerifyPassword("fizz"));
+  EXPECT_TRUE(io.VerifyPassword("fizzo"));
 }
 
 TEST_F(FileIOTest, PlainValuesAreCopied) {
