@@ -17,21 +17,21 @@ namespace tinydb::test {
 
 using TBytes = std::vector<uint8_t>;
 
-struct TFieldSpec {
+struct TTestField {
   std::string Name;
   int Type = ftInteger;
   int Size = 0;
   bool Raw = false;
 };
 
-struct TIndexSpec {
+struct TTestIndex {
   std::string Name;
   std::vector<int> Fields;
   uint8_t Options = 0;
 };
 
-inline TTableHeader MakeTableHeader(const std::string& name, const std::vector<TFieldSpec>& fields,
-                                    const std::vector<TIndexSpec>& indexes = {}) {
+inline TTableHeader MakeTableHeader(const std::string& name, const std::vector<TTestField>& fields,
+                                    const std::vector<TTestIndex>& indexes = {}) {
   TTableHeader header;
   StringToFixedText(name, header.TableName);
   header.FieldCount = static_cast<int32_t>(fields.size());
