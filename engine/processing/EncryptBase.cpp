@@ -126,65 +126,18 @@ void TEncrypt::DecryptFullBlock(const uint8_t* in, uint8_t* out) {
 }
 
 void TEncrypt::EncryptBuffer(const void* source, void* dest, int64_t size) {
-  CheckInitialized();
-  const uint8_t* in = static_cast<const uint8_t*>(source);
-  uint8_t* out = static_cast<uint8_t*>(dest);
-  const int64_t b = block_size_;
-  uint8_t* f = feedback_.get();
-  uint8_t* w = work_.get();
-  if (size < 0) size = 0;
-
-  switch (mode_) {
-    case cmFeedbackXor:
-    case cmCBC: {
-      int64_t full = size - size % b;
-      for (int64_t i = 0; i < full; i += b) EncryptFullBlock(in + i, out + i);
-      int r = static_cast<int>(size - full);
-      if (r > 0) {
-        std::memcpy(w, f, b);
-        EncryptBlock(w);
-        XorBytes(out + full, in + full, w, r);
-        if (mode_ == cmFeedbackXor) XorBytes(f, f, w, block_size_);
-      }
-      break;
-    }
-    case cmCFB8:
-      for (int64_t i = 0; i < size; ++i) {
-        std::memcpy(w, f, b);
-        EncryptBlock(w);
-        uint8_t c = in[i] ^ w[0];
-        out[i] = c;
-        std::memmove(f, f + 1, b - 1);
-        f[b - 1] = c;
-      }
-      break;
-    case cmOFB8:
-      for (int64_t i = 0; i < size; ++i) {
-        std::memcpy(w, f, b);
-        EncryptBlock(w);
-        out[i] = in[i] ^ w[0];
-        std::memmove(f, f + 1, b - 1);
-        f[b - 1] = w[0];
-      }
-      break;
-    case cmECB: {
-      int64_t full = size - size % b;
-      for (int64_t i = 0; i < full; i += b) {
-        std::memcpy(w, in + i, b);
-        EncryptBlock(w);
-        std::memcpy(out + i, w, b);
-      }
-      if (out != in && size > full) std::memmove(out + full, in + full, size - full);
-      break;
-    }
-  }
-  SecureWipe(w, block_size_);
+  Process(static_cast<const uint8_t*>(source), static_cast<uint8_t*>(dest), size, true);
 }
 
 void TEncrypt::DecryptBuffer(const void* source, void* dest, int64_t size) {
+  Process(static_cast<const uint8_t*>(source), static_cast<uint8_t*>(dest), size, false);
+}
+
+// Both directions share the partial-block and byte-feedback rules; they
+// differ only in the full-block transform and, for CFB, in which byte (the
+// ciphertext either way) enters the feedback register.
+void TEncrypt::Process(const uint8_t* in, uint8_t* out, int64_t size, bool encrypt) {
   CheckInitialized();
-  const uint8_t* in = static_cast<const uint8_t*>(source);
-  uint8_t* out = static_cast<uint8_t*>(dest);
   const int64_t b = block_size_;
   uint8_t* f = feedback_.get();
   uint8_t* w = work_.get();
@@ -194,9 +147,12 @@ void TEncrypt::DecryptBuffer(const void* source, void* dest, int64_t size) {
     case cmFeedbackXor:
     case cmCBC: {
       int64_t full = size - size % b;
-      for (int64_t i = 0; i < full; i += b) DecryptFullBlock(in + i, out + i);
+      for (int64_t i = 0; i < full; i += b) {
+        if (encrypt) EncryptFullBlock(in + i, out + i);
+        else DecryptFullBlock(in + i, out + i);
+      }
       int r = static_cast<int>(size - full);
-      if (r > 0) {
+      if (r > 0) {  // tail: XOR with E(F); mode 0 also folds E(F) into F
         std::memcpy(w, f, b);
         EncryptBlock(w);
         XorBytes(out + full, in + full, w, r);
@@ -205,29 +161,23 @@ void TEncrypt::DecryptBuffer(const void* source, void* dest, int64_t size) {
       break;
     }
     case cmCFB8:
-      for (int64_t i = 0; i < size; ++i) {
-        std::memcpy(w, f, b);
-        EncryptBlock(w);
-        uint8_t c = in[i];
-        out[i] = c ^ w[0];
-        std::memmove(f, f + 1, b - 1);
-        f[b - 1] = c;
-      }
-      break;
     case cmOFB8:
       for (int64_t i = 0; i < size; ++i) {
         std::memcpy(w, f, b);
         EncryptBlock(w);
-        out[i] = in[i] ^ w[0];
+        const uint8_t in_byte = in[i];
+        out[i] = in_byte ^ w[0];
         std::memmove(f, f + 1, b - 1);
-        f[b - 1] = w[0];
+        if (mode_ == cmOFB8) f[b - 1] = w[0];
+        else f[b - 1] = encrypt ? out[i] : in_byte;
       }
       break;
     case cmECB: {
       int64_t full = size - size % b;
       for (int64_t i = 0; i < full; i += b) {
         std::memcpy(w, in + i, b);
-        DecryptBlock(w);
+        if (encrypt) EncryptBlock(w);
+        else DecryptBlock(w);
         std::memcpy(out + i, w, b);
       }
       if (out != in && size > full) std::memmove(out + full, in + full, size - full);

@@ -109,6 +109,7 @@ class TEncrypt {
 
  private:
   void CheckInitialized() const;
+  void Process(const uint8_t* in, uint8_t* out, int64_t size, bool encrypt);
   void EncryptFullBlock(const uint8_t* in, uint8_t* out);
   void DecryptFullBlock(const uint8_t* in, uint8_t* out);
 

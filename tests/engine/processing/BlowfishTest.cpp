@@ -1,6 +1,7 @@
 // Blowfish against Eric Young's published ECB and variable-key-length tables,
 // and through the cipher framework's password key set-up.
 #include "processing/Enc_Blowfish.h"
+#include "support/Hex.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +12,8 @@
 namespace tinydb {
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& hex) {
-  std::vector<uint8_t> out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    out.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  }
-  return out;
-}
-
-std::string Hex(const uint8_t* data, size_t size) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (size_t i = 0; i < size; ++i) {
-    out += kDigits[data[i] >> 4];
-    out += kDigits[data[i] & 15];
-  }
-  return out;
-}
+using test::FromHex;
+using test::ToHex;
 
 struct EcbCase {
   const char* key;
@@ -40,11 +26,11 @@ void ExpectEcbRoundTrip(const std::vector<uint8_t>& key, const std::string& plai
                         const std::string& cipher) {
   TEnc_Blowfish bf;
   bf.Init(key.data(), static_cast<int>(key.size()));
-  std::vector<uint8_t> block = Bytes(plain);
+  std::vector<uint8_t> block = FromHex(plain);
   bf.EncryptBlock(block.data());
-  EXPECT_EQ(cipher, Hex(block.data(), block.size()));
+  EXPECT_EQ(cipher, ToHex(block.data(), block.size()));
   bf.DecryptBlock(block.data());
-  EXPECT_EQ(plain, Hex(block.data(), block.size()));
+  EXPECT_EQ(plain, ToHex(block.data(), block.size()));
 }
 
 TEST(BlowfishTest, PublishedEcbVectorsEncryptAndDecrypt) {
@@ -83,14 +69,14 @@ TEST(BlowfishTest, PublishedEcbVectorsEncryptAndDecrypt) {
   };
   for (const EcbCase& c : kCases) {
     SCOPED_TRACE(std::string("key ") + c.key + " plain " + c.plain);
-    ExpectEcbRoundTrip(Bytes(c.key), c.plain, c.cipher);
+    ExpectEcbRoundTrip(FromHex(c.key), c.plain, c.cipher);
   }
 }
 
 // Keys of 1 to 24 bytes cycled over the P-array: each is a prefix of one
 // long key, all encrypting the same block.
 TEST(BlowfishTest, VariableKeyLengthVectors) {
-  const std::vector<uint8_t> kLongKey = Bytes("F0E1D2C3B4A5968778695A4B3C2D1E0F0011223344556677");
+  const std::vector<uint8_t> kLongKey = FromHex("F0E1D2C3B4A5968778695A4B3C2D1E0F0011223344556677");
   const char* kCiphers[] = {
       "F9AD597C49DB005E", "E91D21C1D961A6D6", "E9C2B70A1BC65CF3", "BE1E639408640F05",
       "B39E44481BDB1E6E", "9457AA83B1928C0D", "8BB77032F960629D", "E87A244E2CC85E82",
@@ -120,11 +106,11 @@ TEST(BlowfishTest, LongestKeyRoundTripsEveryByteOfABlock) {
   for (int b = 0; b < 256; b += 15) {
     uint8_t block[8];
     for (int i = 0; i < 8; ++i) block[i] = static_cast<uint8_t>(b + i);
-    const std::string plain = Hex(block, 8);
+    const std::string plain = ToHex(block, 8);
     bf.EncryptBlock(block);
-    EXPECT_NE(plain, Hex(block, 8));
+    EXPECT_NE(plain, ToHex(block, 8));
     bf.DecryptBlock(block);
-    EXPECT_EQ(plain, Hex(block, 8));
+    EXPECT_EQ(plain, ToHex(block, 8));
   }
 }
 
@@ -135,7 +121,7 @@ TEST(BlowfishTest, PasswordKeyGivesKnownInitialVector) {
   EXPECT_EQ(56, bf.MaxKeySize());
   EXPECT_EQ(4168, bf.KeyScheduleSize());
   bf.InitKey("fizzo");
-  EXPECT_EQ("66BBC95DCCA872C3", Hex(bf.InitialVector(), 8));
+  EXPECT_EQ("66BBC95DCCA872C3", ToHex(bf.InitialVector(), 8));
 }
 
 }  // namespace

@@ -13,14 +13,15 @@
 #include "processing/Enc_Twofish.h"
 #include "processing/HashBase.h"
 #include "processing/Hash_SHA.h"
+#include "support/Hex.h"
 
 namespace tinydb {
 namespace {
 
+using test::ToHex;
+
 using Bytes = std::vector<uint8_t>;
 
-std::string Hex(const uint8_t* p, size_t n) { return DigestToText(p, n, kDigestTextHex); }
-std::string Hex(const Bytes& b) { return Hex(b.data(), b.size()); }
 
 Bytes Sequence(size_t n) {
   Bytes b(n);
@@ -100,7 +101,7 @@ TEST_P(CipherFrameworkTest, ContextAndClassName) {
   EXPECT_EQ(cipher->BlockSize(), GetParam().block_size);
   EXPECT_EQ(cipher->MaxKeySize(), GetParam().max_key_size);
   EXPECT_FALSE(cipher->Initialized());
-  EXPECT_EQ(Hex(cipher->InitialVector(), cipher->BlockSize()),
+  EXPECT_EQ(ToHex(cipher->InitialVector(), cipher->BlockSize()),
             std::string(2 * cipher->BlockSize(), 'F'));
 }
 
@@ -108,21 +109,21 @@ TEST_P(CipherFrameworkTest, PasswordGivesKnownInitialVectorAndModes) {
   auto cipher = Keyed();
   EXPECT_TRUE(cipher->Initialized());
   EXPECT_TRUE(cipher->Flag(TEncrypt::kFlagKeySet));
-  EXPECT_EQ(Hex(cipher->InitialVector(), cipher->BlockSize()), GetParam().iv);
-  EXPECT_EQ(Hex(cipher->Feedback(), cipher->BlockSize()), GetParam().iv);
+  EXPECT_EQ(ToHex(cipher->InitialVector(), cipher->BlockSize()), GetParam().iv);
+  EXPECT_EQ(ToHex(cipher->Feedback(), cipher->BlockSize()), GetParam().iv);
 
   const Bytes value = Sequence(37);
   for (int mode = 0; mode <= 4; ++mode) {
     cipher->SetMode(static_cast<uint8_t>(mode));
     const Bytes encrypted = Encrypt(*cipher, value);
-    EXPECT_EQ(Hex(encrypted), GetParam().modes[mode]) << "mode " << mode;
+    EXPECT_EQ(ToHex(encrypted), GetParam().modes[mode]) << "mode " << mode;
     cipher->ResetFeedback();
     EXPECT_EQ(Decrypt(*cipher, encrypted), value) << "mode " << mode;
     cipher->ResetFeedback();
   }
 
   cipher->SetMode(cmFeedbackXor);
-  EXPECT_EQ(Hex(Encrypt(*cipher, Sequence(13))), GetParam().mode0_13_bytes);
+  EXPECT_EQ(ToHex(Encrypt(*cipher, Sequence(13))), GetParam().mode0_13_bytes);
 }
 
 TEST_P(CipherFrameworkTest, EveryModeRoundTripsEveryLength) {
@@ -247,8 +248,8 @@ TEST_P(CipherFrameworkTest, EmptyPasswordStillKeysTheCipher) {
   EXPECT_TRUE(cipher->Initialized());
   const int b = cipher->BlockSize();
   const Bytes iv(cipher->InitialVector(), cipher->InitialVector() + b);
-  EXPECT_NE(Hex(iv), GetParam().iv);
-  EXPECT_NE(Hex(iv), std::string(2 * b, 'F'));
+  EXPECT_NE(ToHex(iv), GetParam().iv);
+  EXPECT_NE(ToHex(iv), std::string(2 * b, 'F'));
 
   // The key is the 20-byte SHA-0 digest of no data, and the initial vector
   // is the all-FF block encrypted under it.
@@ -301,14 +302,14 @@ TEST_P(CipherFrameworkTest, WipeClearsKeyAndState) {
   cipher->Wipe();
   EXPECT_FALSE(cipher->Initialized());
   EXPECT_FALSE(cipher->Flag(TEncrypt::kFlagKeySet));
-  EXPECT_EQ(Hex(cipher->InitialVector(), b), std::string(2 * b, 'F'));
-  EXPECT_EQ(Hex(cipher->Feedback(), b), std::string(2 * b, 'F'));
+  EXPECT_EQ(ToHex(cipher->InitialVector(), b), std::string(2 * b, 'F'));
+  EXPECT_EQ(ToHex(cipher->Feedback(), b), std::string(2 * b, 'F'));
   Bytes data = Sequence(8);
   EXPECT_THROW(cipher->EncryptBuffer(data.data(), data.data(), 8), EEncryptException);
 
   // Keying again after a wipe gives the same cipher as a fresh one.
   cipher->InitKey("fizzo");
-  EXPECT_EQ(Hex(cipher->InitialVector(), b), GetParam().iv);
+  EXPECT_EQ(ToHex(cipher->InitialVector(), b), GetParam().iv);
 }
 
 TEST_P(CipherFrameworkTest, UnknownModeIsRefused) {

@@ -11,19 +11,13 @@
 
 #include "platform/Errors.h"
 #include "processing/CompAlgo_Zlib.h"
+#include "support/Hex.h"
 
 namespace tinydb {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes FromHex(const std::string& hex) {
-  Bytes out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    out.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  }
-  return out;
-}
+using test::FromHex;
 
 Bytes Int32Le(int32_t v) {
   const uint32_t u = static_cast<uint32_t>(v);

@@ -10,13 +10,12 @@
 #include "processing/Hash_MD.h"
 #include "processing/Hash_RipeMD.h"
 #include "processing/Hash_SHA.h"
+#include "support/Hex.h"
 
 namespace tinydb {
 namespace {
 
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  return DigestToText(bytes.data(), bytes.size(), kDigestTextHex);
-}
+using test::ToHex;
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
   return std::vector<uint8_t>(values.begin(), values.end());
@@ -144,7 +143,7 @@ TEST(HashTest, Crc32KnownAnswers) {
   EXPECT_EQ(crc.Value(), 0xCBF43926u);
   // The digest is the register, least significant byte first.
   EXPECT_EQ(crc.DigestText(kDigestTextHex), "2639F4CB");
-  EXPECT_EQ(Hex(HashBuffer<THash_CRC32>("123456789", 9)), "2639F4CB");
+  EXPECT_EQ(ToHex(HashBuffer<THash_CRC32>("123456789", 9)), "2639F4CB");
 }
 
 uint32_t BitwiseCrc32(const std::vector<uint8_t>& data) {
@@ -197,7 +196,7 @@ TEST(HashTest, EngineBase64Form) {
       {Bytes({0x61, 0x62, 0x63, 0x64}), "YWJjZ=="},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(EngineBase64(c.bytes.data(), c.bytes.size()), c.text) << Hex(c.bytes);
+    EXPECT_EQ(EngineBase64(c.bytes.data(), c.bytes.size()), c.text) << ToHex(c.bytes);
 }
 
 TEST(HashTest, DigestTextForms) {

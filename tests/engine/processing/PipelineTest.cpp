@@ -12,19 +12,13 @@
 #include "processing/DataProcess.h"
 #include "processing/EncAlgo.h"
 #include "processing/EncryptBase.h"
+#include "support/Hex.h"
 
 namespace tinydb {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes FromHex(const std::string& hex) {
-  Bytes out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    out.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  }
-  return out;
-}
+using test::FromHex;
 
 // The 37-byte value 00 01 .. 24.
 Bytes Value37() {

@@ -1,6 +1,7 @@
 // Twofish against the published known answers for 128-, 192- and 256-bit
 // keys, the zero padding of odd key lengths, and the password key set-up.
 #include "processing/Enc_Twofish.h"
+#include "support/Hex.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +12,8 @@
 namespace tinydb {
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& hex) {
-  std::vector<uint8_t> out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    out.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  }
-  return out;
-}
-
-std::string Hex(const std::vector<uint8_t>& data) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (uint8_t b : data) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-  return out;
-}
+using test::FromHex;
+using test::ToHex;
 
 std::vector<uint8_t> Encrypt(const std::vector<uint8_t>& key, std::vector<uint8_t> block) {
   TEnc_Twofish tf;
@@ -59,9 +45,9 @@ TEST(TwofishTest, PublishedVectorsForEachKeyLength) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.key);
-    const std::vector<uint8_t> key = Bytes(c.key);
+    const std::vector<uint8_t> key = FromHex(c.key);
     const std::vector<uint8_t> cipher = Encrypt(key, kZeroBlock);
-    EXPECT_EQ(c.cipher, Hex(cipher));
+    EXPECT_EQ(c.cipher, ToHex(cipher));
     EXPECT_EQ(kZeroBlock, Decrypt(key, cipher));
   }
 }
@@ -95,10 +81,10 @@ TEST(TwofishTest, PublishedIteratedChains) {
     for (size_t step = 1; step <= 49; ++step) {
       const std::vector<uint8_t> cipher = Encrypt(key, plain);
       if (step <= chain.first.size()) {
-        EXPECT_EQ(chain.first[step - 1], Hex(cipher)) << "step " << step;
+        EXPECT_EQ(chain.first[step - 1], ToHex(cipher)) << "step " << step;
       }
       if (step == 49) {
-        EXPECT_EQ(chain.step49, Hex(cipher));
+        EXPECT_EQ(chain.step49, ToHex(cipher));
       }
       ASSERT_EQ(plain, Decrypt(key, cipher)) << "step " << step;
       std::vector<uint8_t> next_key = plain;
@@ -112,8 +98,8 @@ TEST(TwofishTest, PublishedIteratedChains) {
 // Keys of other lengths behave as their zero-padded 128-, 192- or 256-bit key.
 TEST(TwofishTest, OddKeyLengthsArePaddedWithZeros) {
   const std::vector<uint8_t> kLongKey =
-      Bytes("0123456789ABCDEFFEDCBA987654321000112233445566778899AABBCCDDEEFF");
-  const std::vector<uint8_t> kPlain = Bytes("00112233445566778899AABBCCDDEEFF");
+      FromHex("0123456789ABCDEFFEDCBA987654321000112233445566778899AABBCCDDEEFF");
+  const std::vector<uint8_t> kPlain = FromHex("00112233445566778899AABBCCDDEEFF");
   struct Case {
     size_t length;
     size_t padded;
@@ -125,7 +111,7 @@ TEST(TwofishTest, OddKeyLengthsArePaddedWithZeros) {
     std::vector<uint8_t> padded = key;
     padded.resize(c.padded, 0);
     const std::vector<uint8_t> cipher = Encrypt(key, kPlain);
-    EXPECT_EQ(Hex(Encrypt(padded, kPlain)), Hex(cipher));
+    EXPECT_EQ(ToHex(Encrypt(padded, kPlain)), ToHex(cipher));
     EXPECT_EQ(kPlain, Decrypt(key, cipher));
   }
 }
@@ -138,7 +124,7 @@ TEST(TwofishTest, PasswordKeyGivesKnownInitialVector) {
   EXPECT_EQ(4256, tf.KeyScheduleSize());
   tf.InitKey("fizzo");  // a 20-byte SHA-0 key, used as a 192-bit key
   EXPECT_EQ("D4D876D47E33A084449B8AD518B43C62",
-            Hex(std::vector<uint8_t>(tf.InitialVector(), tf.InitialVector() + 16)));
+            ToHex(std::vector<uint8_t>(tf.InitialVector(), tf.InitialVector() + 16)));
 }
 
 }  // namespace
