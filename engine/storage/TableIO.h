@@ -1,0 +1,314 @@
+// Table storage: the storage side of one table of an open database. It
+// loads the table's definitions and record tab, keeps the live records in
+// memory as record lists (positions only; values stay in the image), reads
+// whole records or single values through the decode steps of file access,
+// and appends, updates and deletes records in the image, keeping every
+// index's sort chain and record list in key order.
+//
+// Field values travel between a cursor and table storage in TFieldBuffers:
+// one item per table field, in field-number order.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Streams.h"
+#include "storage/Format.h"
+#include "storage/TinyDBFileIO.h"
+
+namespace tinydb {
+
+// What table storage needs from its database (the database object
+// implements it; tests may fake it).
+class TTableStorageHost {
+ public:
+  virtual ~TTableStorageHost() = default;
+  // The open file access object. Throws EDatabaseError "Cannot perform this
+  // operation on a closed database" when the database is not connected.
+  virtual TTinyDBFileIO& FileIO() = 0;
+  // The settings flags of the connected database; the same error when not
+  // connected.
+  virtual bool Compressed() = 0;
+  virtual bool Encrypted() = 0;
+  virtual bool VerifyWrites() = 0;
+};
+
+// One entry of a record list: where the record image lies, and the record's
+// number in its table.
+struct TRecordListEntry {
+  int32_t DataPos;
+  int32_t RecordNo;
+};
+// List 0 holds the live records in record-number order; list i + 1 holds
+// them in the key order of index i.
+using TRecordList = std::vector<TRecordListEntry>;
+
+// A field definition of a loaded table.
+struct TTinyFieldDef {
+  std::string Name;
+  uint8_t FieldType = ftUnknown;
+  int32_t FieldSize = 0;
+  bool RawStorage = false;
+};
+
+// An index definition of a loaded table: its key fields by number, most
+// significant first.
+struct TTinyIndexDef {
+  std::string Name;
+  uint8_t Options = 0;  // TTDIndexOptions
+  std::vector<int> FieldNumbers;
+};
+
+// Position of the first definition named |name| (ignoring case), or -1.
+int IndexOfName(const std::vector<TTinyFieldDef>& defs, const std::string& name);
+int IndexOfName(const std::vector<TTinyIndexDef>& defs, const std::string& name);
+
+// The value of one blob field of a record buffer. After SetLoadInfo the
+// value is read from the image (and decoded) on the first read, seek or
+// size query; writing or resizing first makes the stream's own content
+// the value, so a late load never overwrites it.
+class TOptimBlobStream : public TMemoryStream {
+ public:
+  // |host| must outlive the stream (or SetLoadInfo must never name a blob).
+  explicit TOptimBlobStream(TTableStorageHost* host);
+
+  // Names the blob whose descriptor lies at |pos| in the image (0 = none)
+  // and how its bytes are stored; the value is loaded on first use.
+  void SetLoadInfo(int64_t pos, bool encrypted, bool compressed);
+  // True once the content is the value (loaded, written or resized).
+  bool Loaded() const { return loaded_; }
+  // Loads the value now when a load is pending.
+  void EnsureLoaded();
+  // Empties the stream; the empty content is the value.
+  void Clear();
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
+  void SetSize(int64_t size) override;
+
+ private:
+  TTableStorageHost* host_;
+  int64_t pos_ = 0;
+  bool encrypted_ = false;
+  bool compressed_ = false;
+  bool loaded_ = false;
+};
+
+// One field's value in a TFieldBuffers. For a blob type Buffer is the
+// value's TOptimBlobStream; otherwise it is Size bytes of the value in its
+// native form.
+class TFieldBufferItem {
+ public:
+  TFieldBufferItem(void* buffer, int field_type, int size);
+  // With OwnsBuffer: deletes the blob stream, or the memory (allocated with
+  // new uint8_t[]) for other types.
+  ~TFieldBufferItem();
+  TFieldBufferItem(const TFieldBufferItem&) = delete;
+  TFieldBufferItem& operator=(const TFieldBufferItem&) = delete;
+
+  void* Buffer;
+  uint8_t FieldType;
+  int32_t Size;
+  bool OwnsBuffer = false;
+  // Only active items are read by ReadRecord and written by UpdateRecord.
+  bool Active = true;
+
+  bool IsBlob() const;
+  // The blob stream of a blob type; null for other types.
+  TOptimBlobStream* BlobStream() const;
+  // The value's bytes: the (loaded) stream's memory for blob types, else
+  // Buffer. May be null for an empty blob.
+  const uint8_t* DataPointer() const;
+  // The value as text for messages: strings as they are, integer kinds in
+  // decimal, booleans "True"/"False", floats in their shortest exact form,
+  // dates "YYYY-MM-DD", times "HH:MM:SS", date-times both joined by a
+  // blank, blobs as their bytes; anything else (or a value that does not
+  // convert) "".
+  std::string AsText() const;
+};
+
+// The buffers of one record operation, one item per field in field order.
+class TFieldBuffers {
+ public:
+  // Adds an item; for a blob type |buffer| is the field's TOptimBlobStream*.
+  void Add(void* buffer, int field_type, int size);
+  int Count() const { return static_cast<int>(items_.size()); }
+  // Item |i| (0 <= i < Count()); references stay valid until Clear.
+  TFieldBufferItem& Items(int i) { return *items_[static_cast<size_t>(i)]; }
+  const TFieldBufferItem& Items(int i) const { return *items_[static_cast<size_t>(i)]; }
+  // Destroys all items.
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<TFieldBufferItem>> items_;
+};
+
+// The cursor's notification that a record list changes:
+//   (-1, -1, -1, &entry)          once before a new record is linked;
+//   (i, insert_pos, -1, &entry)   before it is inserted into index i's list;
+//   (i, old_pos, new_pos, null)   when an update moves it within index i.
+using TOnAdjust = std::function<void(int index_no, int a, int b, const TRecordListEntry* entry)>;
+
+enum class TSearchOutcome { Equal, KeyBefore, KeyAfter, EmptyList };
+// The last position a search examined (-1 for an empty list) and how the
+// key compared with the entry there.
+struct TSearchResult {
+  int Position;
+  TSearchOutcome Outcome;
+};
+
+class TTinyTableIO {
+ public:
+  // |database| must outlive this object. Nothing is read until Load.
+  TTinyTableIO(TTableStorageHost* database, const std::string& table_name);
+  // Unloads.
+  ~TTinyTableIO();
+  TTinyTableIO(const TTinyTableIO&) = delete;
+  TTinyTableIO& operator=(const TTinyTableIO&) = delete;
+
+  // ---- Life cycle ----
+
+  // Loads on the first call; counts calls.
+  void Open();
+  // Uncounts a call; unloads when the count reaches 0. Never below 0.
+  void Close();
+  // Reads the definitions, the record tab and every record list. Throws
+  // "Table '%s' not found", "General error" for a field type without a
+  // stored width, and the file access errors; on error nothing is loaded.
+  void Load();
+  // Forgets the definitions and the record lists.
+  void Unload();
+  int OpenCount() const { return open_count_; }
+  bool Loaded() const { return table_no_ >= 0; }
+
+  const std::string& TableName() const { return table_name_; }
+  // Number in the directory; -1 until loaded.
+  int TableNo() const { return table_no_; }
+  const std::vector<TTinyFieldDef>& FieldDefs() const { return field_defs_; }
+  const std::vector<TTinyIndexDef>& IndexDefs() const { return index_defs_; }
+  int RecordSize() const { return record_size_; }
+  const TIntegerAry& FieldOffsets() const { return field_offsets_; }
+  // Number of the first ftAutoInc field, or -1.
+  int AutoIncField() const { return auto_inc_field_; }
+  // The table header, kept in step with the image.
+  const TTableHeader& Header() const { return *header_; }
+  // Positions of the record tab chunks, and of index |index_no|'s tab
+  // chunks, in chain order.
+  const TIntegerAry& RecordTabChunks() const { return record_tab_chunks_; }
+  const TIntegerAry& IndexTabChunks(int index_no) const;
+
+  // Whether field |field_no|'s stored bytes are encrypted / compressed.
+  // Throw the host's error when the database is not connected.
+  bool FieldEncrypted(int field_no);
+  bool FieldCompressed(int field_no);
+
+  // ---- Records ----
+
+  // Record list |list_no| (0 = physical order, i + 1 = index i); empty when
+  // it was never built.
+  TRecordList& GetRecordList(int list_no);
+  // Fills list |list_no| unless it already exists; with |reread_record_tab|
+  // the record tab is first read again from the image.
+  void BuildRecordList(int list_no, bool reread_record_tab);
+  // Reads the record at |pos| of |list| into the active items of |buffers|
+  // (blob items get their load info; values load on first use).
+  void ReadRecord(TFieldBuffers& buffers, const TRecordList& list, int pos);
+  // Decodes field |field_no| of record |record_no| into |dest| (blobs whole).
+  void ReadFieldValue(TMemoryStream* dest, int record_no, int field_no);
+  // Stores |buffers| (every field) as a new record and links it into every
+  // index. Throws "Invalid unique field value '%s'" before writing
+  // anything when a primary or unique key is taken. Writes the assigned
+  // auto-increment value into its buffer and pads string buffers.
+  void AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdjust& on_adjust);
+  // Stores the active items of |buffers| into the record at |pos| of list 0
+  // and moves it within every index whose order changes.
+  void UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust, bool flush);
+  // Marks the record at |pos| of list 0 deleted and takes it out of every
+  // record list; image, blobs and sort chains stay.
+  void DeleteRecord(int pos, bool flush);
+  // Zeroes every string buffer after its text.
+  void PadStringBuffers(TFieldBuffers& buffers);
+
+  // ---- Index upkeep ----
+
+  // Throw "Invalid unique field value '%s'" when a primary or unique index
+  // already holds |buffers|' key (for an update: in another record than
+  // the one at |pos| of list 0).
+  void CheckUniqueForInsert(TFieldBuffers& buffers);
+  void CheckUniqueForUpdate(TFieldBuffers& buffers, int pos);
+  // Position in list |to| of the record at |pos| of list |from| (-1 = list
+  // 0, else an index number); -1 when out of range or absent.
+  int TranslatePosition(int from, int pos, int to);
+  // Position in list 0 of the record at |pos| of |list|, or -1.
+  int PhysicalPosition(const TRecordList& list, int pos);
+  // Position in |target| of the record at |pos| of index |index_no|'s list,
+  // or -1; |pos| itself when |target| is that list.
+  int PositionInList(int index_no, int pos, const TRecordList& target);
+  // The first index with tiPrimary, or -1.
+  int PrimaryIndexNo() const;
+
+  // ---- Key order and searches ----
+  // A key record is a TFieldBuffers with one item per table field; only the
+  // key fields of the index are read.
+
+  // Compares |key| with the listed record |entry| over index |index_no|'s
+  // key fields (the first |field_count| when > 0): -1, 0 or 1 in the
+  // index's order.
+  int CompareKeyRecord(TFieldBuffers& key, const TRecordListEntry& entry, int index_no,
+                       int field_count, bool partial);
+  // Halving search; with duplicates, the first equal entry it meets.
+  TSearchResult FindAnyMatch(const TRecordList& list, TFieldBuffers& key, int index_no,
+                             int field_count, bool partial);
+  // Halving search for the first (or last) equal entry.
+  TSearchResult FindBoundary(const TRecordList& list, TFieldBuffers& key, int index_no,
+                             int field_count, bool partial, bool first);
+  // Where a record with |key| goes in |list|: after the equal entry the
+  // halving meets first, else in key order.
+  int InsertionPosition(const TRecordList& list, TFieldBuffers& key, int index_no);
+
+ private:
+  class FileLockHold;
+
+  TTinyDBFileIO& FileIO() { return database_->FileIO(); }
+  int64_t HeaderPos();
+  int64_t RecordItemPos(int32_t record_no) const;
+  int64_t IndexItemPos(int index_no, int32_t record_no) const;
+  TIndexTabItem ReadIndexItem(int index_no, int32_t record_no);
+  void WriteIndexItem(int index_no, const TIndexTabItem& item);
+  void WriteHeader();
+  void AppendRecordTabItem(int32_t record_no, int32_t& data_pos);
+  void WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos, TMemoryStream& stored);
+  void ThrowIfKeyTaken(TFieldBuffers& buffers, int pos_to_ignore);
+
+  void InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t record_no,
+                         const TOnAdjust& on_adjust);
+  void RepositionInIndexes(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust);
+  void RemoveFromIndexes(int pos);
+
+  TTableStorageHost* database_;
+  int open_count_ = 0;
+  std::string table_name_;
+  int table_no_ = -1;
+  std::vector<TTinyFieldDef> field_defs_;
+  std::vector<TTinyIndexDef> index_defs_;
+  int record_size_ = 0;
+  TIntegerAry field_offsets_;
+  TIntegerAry field_widths_;
+  int auto_inc_field_ = -1;
+  std::unique_ptr<TTableHeader> header_;
+  TRecordTabItems record_tab_;
+  TIntegerAry record_tab_chunks_;
+  std::vector<TIntegerAry> index_tab_chunks_;
+  std::vector<std::unique_ptr<TRecordList>> record_lists_;
+  TRecordList no_list_;  // handed out for a list that was never built
+  // Scratch for key comparisons, reused so a search allocates nothing.
+  TMemoryStream stored_scratch_;
+  TMemoryStream key_scratch_;
+};
+
+}  // namespace tinydb
