@@ -12,8 +12,9 @@ namespace tinydb {
 //   int64, ftFloat/ftCurrency double, ftBoolean first byte nonzero = true,
 //   ftDate int32 day number (0001-01-01 = 1), ftTime int32 milliseconds,
 //   ftDateTime double (day * 86400000 + milliseconds).
-// |PartialLength| is the number of leading characters that take part when
-// partial comparison is allowed; -1 (or 0) compares whole texts.
+// |PartialLength| of a text: the number of leading characters that take
+// part when it is the right operand and partial comparison is allowed
+// (a literal 'Mar*' has 3); -1 compares whole texts.
 struct TValueRef {
   int Type;
   const void* Data;
@@ -21,12 +22,14 @@ struct TValueRef {
 };
 
 // Unordered: the two values have no order (ftTime against ftDate, a NaN,
-// kinds the system does not compare); "=", "<" and ">" are all false.
+// mismatched kinds, and wide strings, GUIDs, OLE and typed binaries, Oracle
+// blobs and clobs, whose values have no text order); "=", "<" and ">" are
+// all false.
 enum class TCompareOutcome { Less, Equal, Greater, Unordered };
 
 // Compares |left| with |right|. Texts are collated, ignoring case when
-// |case_insensitive|; unless |no_partial_compare|, a partial length k > 0 of
-// the right operand limits both texts to their first k characters.
+// |case_insensitive|; unless |no_partial_compare|, a partial length k >= 0
+// of the right operand limits both texts to their first k characters.
 TCompareOutcome CompareValues(const TValueRef& left, const TValueRef& right,
                               bool case_insensitive, bool no_partial_compare);
 
@@ -40,7 +43,9 @@ bool ValueGreater(const TValueRef& l, const TValueRef& r, bool ci,
 
 // Index order of a search |key| against a |stored| value, both of
 // |field_type|: 0 when "=" holds, -1 when "<" holds, otherwise 1. With
-// |partial|, a '*' in the stored text limits the compared length.
+// |partial|, a text key 'Mar*' compares only its characters before the '*'
+// with as many leading characters of the stored text; a key without '*'
+// and every '*' inside stored texts compare as ordinary characters.
 int CompareKey(const void* key, const void* stored, int field_type,
                bool case_insensitive, bool partial);
 
