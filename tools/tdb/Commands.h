@@ -1,6 +1,10 @@
 // The tdb tool's commands and the pieces they share.
 #pragma once
 
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +24,28 @@ int RunCreate(const std::vector<std::string>& args);
 // tdb info DB [--password P]: prints what the engine reads from DB as one
 // JSON object. Throws EUsageError or the engine's errors.
 int RunInfo(const std::vector<std::string>& args);
+
+// tdb check DB [--password P]: walks every table and index of DB, prints
+// each problem found (or "ok") and returns 1 when there is any.
+int RunCheck(const std::vector<std::string>& args);
+
+// A verb's arguments: positional ones in order, options with a value,
+// flags.
+struct TCommandLine {
+  std::vector<std::string> Positional;
+  std::map<std::string, std::string> Values;
+  std::set<std::string> Flags;
+
+  // The value given for |option|, if it was given.
+  std::optional<std::string> Value(const std::string& option) const;
+  bool Has(const std::string& flag) const;
+};
+
+// Splits |args|; throws EUsageError for an unknown option, an option
+// without its value, or a value option given twice.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args,
+                              std::initializer_list<std::string> value_options,
+                              std::initializer_list<std::string> flag_options);
 
 // |utf8| in Windows-1252; throws tinydb::EDatabaseError naming |what| when
 // a character has no Windows-1252 form.

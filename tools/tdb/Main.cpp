@@ -1,5 +1,5 @@
-// tdb: creates TinyDB database files and shows what the engine reads from
-// them.
+// tdb: creates TinyDB database files, shows what the engine reads from
+// them and checks their structure.
 #include <unicode/utf8.h>
 
 #include <cstdint>
@@ -32,7 +32,8 @@ const char kUsage[] =
     "  tdb create DB --schema SCHEMA.json [--compress]\n"
     "             [--encrypt Blowfish|Twofish|Gost [--mode 0-4] --password P]\n"
     "             [--verify-writes]\n"
-    "  tdb info DB [--password P]\n";
+    "  tdb info DB [--password P]\n"
+    "  tdb check DB [--password P]\n";
 
 bool IsWellFormedUtf8(const std::string& text) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "create") return tdb::RunCreate(args);
     if (command == "info") return tdb::RunInfo(args);
+    if (command == "check") return tdb::RunCheck(args);
     if (command == "--help" || command == "-h" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;
