@@ -1,66 +1,772 @@
 #include "storage/TableIO.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
 #include "platform/Errors.h"
+#include "processing/Hash_CheckSum.h"
 
 namespace tinydb {
 
 namespace {
-[[noreturn]] void Pending() { throw EDatabaseError("Table storage is not available yet"); }
+
+constexpr char kTableNotFound[] = "Table '%s' not found";
+constexpr char kGeneralError[] = "General error";
+constexpr char kNotLoaded[] = "Table '%s' is not open";
+constexpr char kBuffersMismatch[] = "Field buffers do not match table '%s'";
+constexpr char kPositionOutOfRange[] = "Record position %s is out of range";
+constexpr char kBlobNotVerified[] = "Blob write of field '%s' could not be verified";
+
+// A verified blob write is tried this often before it is reported as failed.
+constexpr int kVerifiedWriteAttempts = 5;
+
+// Day number of 1970-01-01 when 0001-01-01 is day 1.
+constexpr int64_t kUnixEpochDayNumber = 719163;
+constexpr int64_t kMillisecondsPerDay = 86400000;
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  return true;
+}
+
+template <class Def>
+int FirstNamed(const std::vector<Def>& defs, const std::string& name) {
+  for (size_t i = 0; i < defs.size(); ++i)
+    if (SameNameIgnoringCase(defs[i].Name, name)) return static_cast<int>(i);
+  return -1;
+}
+
+template <class T>
+T LoadValue(const void* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+std::string TwoDigits(int64_t v) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", static_cast<int>(v));
+  return text;
+}
+
+// "YYYY-MM-DD" of a day number (0001-01-01 = 1); "" outside years 1..9999.
+std::string DateText(int64_t day_number) {
+  // Civil date from days since 1970-01-01 (proleptic Gregorian).
+  int64_t z = day_number - kUnixEpochDayNumber + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
+  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
+  const int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+  if (y < 1 || y > 9999) return "";
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
+                static_cast<int>(d));
+  return text;
+}
+
+// "HH:MM:SS", with ".mmm" when there are milliseconds; "" outside a day.
+std::string TimeText(int64_t ms) {
+  if (ms < 0 || ms >= kMillisecondsPerDay) return "";
+  std::string text = TwoDigits(ms / 3600000) + ":" + TwoDigits(ms / 60000 % 60) + ":" +
+                     TwoDigits(ms / 1000 % 60);
+  if (ms % 1000 != 0) {
+    char frac[8];
+    std::snprintf(frac, sizeof frac, ".%03d", static_cast<int>(ms % 1000));
+    text += frac;
+  }
+  return text;
+}
+
+std::string FloatText(double v) {
+  if (!std::isfinite(v)) return "";
+  char text[64];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+  return ec == std::errc() ? std::string(text, end) : std::string();
+}
+
 }  // namespace
 
-int IndexOfName(const std::vector<TTinyFieldDef>&, const std::string&) { Pending(); }
-int IndexOfName(const std::vector<TTinyIndexDef>&, const std::string&) { Pending(); }
+int IndexOfName(const std::vector<TTinyFieldDef>& defs, const std::string& name) {
+  return FirstNamed(defs, name);
+}
+int IndexOfName(const std::vector<TTinyIndexDef>& defs, const std::string& name) {
+  return FirstNamed(defs, name);
+}
+
+// ---- TOptimBlobStream ----
 
 TOptimBlobStream::TOptimBlobStream(TTableStorageHost* host) : host_(host) {}
+
 void TOptimBlobStream::SetLoadInfo(int64_t pos, bool encrypted, bool compressed) {
-  pos_ = pos; encrypted_ = encrypted; compressed_ = compressed; loaded_ = false;
+  pos_ = pos;
+  encrypted_ = encrypted;
+  compressed_ = compressed;
+  loaded_ = false;
 }
-void TOptimBlobStream::EnsureLoaded() {}
-void TOptimBlobStream::Clear() { TMemoryStream::Clear(); }
-int64_t TOptimBlobStream::Read(void* b, int64_t c) { return TMemoryStream::Read(b, c); }
-int64_t TOptimBlobStream::Write(const void* b, int64_t c) { return TMemoryStream::Write(b, c); }
-int64_t TOptimBlobStream::Seek(int64_t o, TSeekOrigin s) { return TMemoryStream::Seek(o, s); }
-int64_t TOptimBlobStream::Size() { return TMemoryStream::Size(); }
-void TOptimBlobStream::SetSize(int64_t s) { TMemoryStream::SetSize(s); }
+
+void TOptimBlobStream::EnsureLoaded() {
+  if (loaded_ || pos_ == 0) return;
+  // Marked first: the decode below writes into this stream.
+  loaded_ = true;
+  try {
+    host_->FileIO().ReadFieldValueAt(this, pos_, compressed_, encrypted_, true,
+                                     kBlobDescriptorSize);
+  } catch (...) {
+    // Nothing half-read stays behind; the next use tries again.
+    TMemoryStream::SetSize(0);
+    loaded_ = false;
+    throw;
+  }
+}
+
+void TOptimBlobStream::Clear() {
+  loaded_ = true;
+  TMemoryStream::Clear();
+}
+
+int64_t TOptimBlobStream::Read(void* buffer, int64_t count) {
+  EnsureLoaded();
+  return TMemoryStream::Read(buffer, count);
+}
+
+int64_t TOptimBlobStream::Write(const void* buffer, int64_t count) {
+  loaded_ = true;
+  return TMemoryStream::Write(buffer, count);
+}
+
+int64_t TOptimBlobStream::Seek(int64_t offset, TSeekOrigin origin) {
+  EnsureLoaded();
+  return TMemoryStream::Seek(offset, origin);
+}
+
+int64_t TOptimBlobStream::Size() {
+  EnsureLoaded();
+  return TMemoryStream::Size();
+}
+
+void TOptimBlobStream::SetSize(int64_t size) {
+  loaded_ = true;
+  TMemoryStream::SetSize(size);
+}
+
+// ---- TFieldBufferItem, TFieldBuffers ----
 
 TFieldBufferItem::TFieldBufferItem(void* buffer, int field_type, int size)
     : Buffer(buffer), FieldType(static_cast<uint8_t>(field_type)), Size(size) {}
-TFieldBufferItem::~TFieldBufferItem() = default;
+
+TFieldBufferItem::~TFieldBufferItem() {
+  if (!OwnsBuffer) return;
+  if (IsBlob())
+    delete static_cast<TOptimBlobStream*>(Buffer);
+  else
+    delete[] static_cast<uint8_t*>(Buffer);
+}
+
 bool TFieldBufferItem::IsBlob() const { return IsBlobFieldType(FieldType); }
-TOptimBlobStream* TFieldBufferItem::BlobStream() const { Pending(); }
-const uint8_t* TFieldBufferItem::DataPointer() const { Pending(); }
-std::string TFieldBufferItem::AsText() const { Pending(); }
+
+TOptimBlobStream* TFieldBufferItem::BlobStream() const {
+  return IsBlob() ? static_cast<TOptimBlobStream*>(Buffer) : nullptr;
+}
+
+const uint8_t* TFieldBufferItem::DataPointer() const {
+  if (!IsBlob()) return static_cast<const uint8_t*>(Buffer);
+  TOptimBlobStream* stream = BlobStream();
+  if (stream == nullptr) return nullptr;
+  stream->EnsureLoaded();
+  return stream->Memory();
+}
+
+std::string TFieldBufferItem::AsText() const {
+  if (Buffer == nullptr) return "";
+  try {
+    if (IsBlob()) {
+      TOptimBlobStream* stream = BlobStream();
+      const int64_t size = stream->Size();
+      return std::string(reinterpret_cast<const char*>(stream->Memory()),
+                         static_cast<size_t>(size));
+    }
+    const char* data = static_cast<const char*>(Buffer);
+    auto fits = [&](size_t width) { return Size >= static_cast<int32_t>(width); };
+    switch (FieldType) {
+      case ftString:
+      case ftFixedChar: {
+        if (Size <= 0) return "";
+        const void* nul = std::memchr(data, 0, static_cast<size_t>(Size));
+        size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - data)
+                                       : static_cast<size_t>(Size);
+        return std::string(data, length);
+      }
+      case ftSmallint:
+        return fits(2) ? std::to_string(LoadValue<int16_t>(data)) : "";
+      case ftWord:
+        return fits(2) ? std::to_string(LoadValue<uint16_t>(data)) : "";
+      case ftInteger:
+      case ftAutoInc:
+        return fits(4) ? std::to_string(LoadValue<int32_t>(data)) : "";
+      case ftLargeint:
+        return fits(8) ? std::to_string(LoadValue<int64_t>(data)) : "";
+      case ftBoolean:
+        if (!fits(1)) return "";
+        return (data[0] != 0 || (fits(2) && data[1] != 0)) ? "True" : "False";
+      case ftFloat:
+      case ftCurrency:
+        return fits(8) ? FloatText(LoadValue<double>(data)) : "";
+      case ftDate:
+        return fits(4) ? DateText(LoadValue<int32_t>(data)) : "";
+      case ftTime:
+        return fits(4) ? TimeText(LoadValue<int32_t>(data)) : "";
+      case ftDateTime: {
+        if (!fits(8)) return "";
+        const double v = LoadValue<double>(data);
+        if (!std::isfinite(v) || std::fabs(v) > 1e15) return "";
+        const int64_t total = static_cast<int64_t>(std::llround(v));
+        int64_t day = total / kMillisecondsPerDay;
+        int64_t ms = total % kMillisecondsPerDay;
+        if (ms < 0) {
+          ms += kMillisecondsPerDay;
+          --day;
+        }
+        std::string date = DateText(day);
+        return date.empty() ? "" : date + " " + TimeText(ms);
+      }
+      default:
+        return "";
+    }
+  } catch (const std::exception&) {
+    return "";
+  }
+}
+
 void TFieldBuffers::Add(void* buffer, int field_type, int size) {
   items_.push_back(std::make_unique<TFieldBufferItem>(buffer, field_type, size));
 }
 
+// ---- TTinyTableIO: life cycle ----
+
+// Holds the database's file lock for one operation; released on every exit.
+class TTinyTableIO::FileLockHold {
+ public:
+  explicit FileLockHold(TTinyDBFileIO& io) : io_(io) { io_.Lock(); }
+  ~FileLockHold() { io_.Unlock(); }
+  FileLockHold(const FileLockHold&) = delete;
+  FileLockHold& operator=(const FileLockHold&) = delete;
+
+ private:
+  TTinyDBFileIO& io_;
+};
+
 TTinyTableIO::TTinyTableIO(TTableStorageHost* database, const std::string& table_name)
     : database_(database), table_name_(table_name), header_(std::make_unique<TTableHeader>()) {}
-TTinyTableIO::~TTinyTableIO() = default;
-void TTinyTableIO::Open() { Pending(); }
-void TTinyTableIO::Close() { Pending(); }
-void TTinyTableIO::Load() { Pending(); }
-void TTinyTableIO::Unload() { Pending(); }
-const TIntegerAry& TTinyTableIO::IndexTabChunks(int) const { Pending(); }
-bool TTinyTableIO::FieldEncrypted(int) { Pending(); }
-bool TTinyTableIO::FieldCompressed(int) { Pending(); }
-TRecordList& TTinyTableIO::GetRecordList(int) { Pending(); }
-void TTinyTableIO::BuildRecordList(int, bool) { Pending(); }
-void TTinyTableIO::ReadRecord(TFieldBuffers&, const TRecordList&, int) { Pending(); }
-void TTinyTableIO::ReadFieldValue(TMemoryStream*, int, int) { Pending(); }
-void TTinyTableIO::AppendRecord(TFieldBuffers&, bool, const TOnAdjust&) { Pending(); }
-void TTinyTableIO::UpdateRecord(TFieldBuffers&, int, const TOnAdjust&, bool) { Pending(); }
-void TTinyTableIO::DeleteRecord(int, bool) { Pending(); }
-void TTinyTableIO::PadStringBuffers(TFieldBuffers&) { Pending(); }
-void TTinyTableIO::CheckUniqueForInsert(TFieldBuffers&) { Pending(); }
-void TTinyTableIO::CheckUniqueForUpdate(TFieldBuffers&, int) { Pending(); }
-int TTinyTableIO::TranslatePosition(int, int, int) { Pending(); }
-int TTinyTableIO::PhysicalPosition(const TRecordList&, int) { Pending(); }
-int TTinyTableIO::PositionInList(int, int, const TRecordList&) { Pending(); }
-int TTinyTableIO::PrimaryIndexNo() const { Pending(); }
-int TTinyTableIO::CompareKeyRecord(TFieldBuffers&, const TRecordListEntry&, int, int, bool) { Pending(); }
-TSearchResult TTinyTableIO::FindAnyMatch(const TRecordList&, TFieldBuffers&, int, int, bool) { Pending(); }
-TSearchResult TTinyTableIO::FindBoundary(const TRecordList&, TFieldBuffers&, int, int, bool, bool) { Pending(); }
-int TTinyTableIO::InsertionPosition(const TRecordList&, TFieldBuffers&, int) { Pending(); }
+
+TTinyTableIO::~TTinyTableIO() { Unload(); }
+
+void TTinyTableIO::Open() {
+  if (open_count_ == 0) Load();
+  ++open_count_;
+}
+
+void TTinyTableIO::Close() {
+  if (open_count_ == 0) return;
+  --open_count_;
+  if (open_count_ == 0) Unload();
+}
+
+void TTinyTableIO::Load() {
+  TTinyDBFileIO& io = FileIO();
+  FileLockHold hold(io);
+  Unload();
+
+  std::vector<std::string> names;
+  io.GetTableNames(names);
+  int table_no = -1;
+  for (size_t t = 0; t < names.size(); ++t)
+    if (SameNameIgnoringCase(names[t], table_name_)) {
+      table_no = static_cast<int>(t);
+      break;
+    }
+  if (table_no < 0) throw EDatabaseError(FormatMessage(kTableNotFound, table_name_));
+
+  auto header = std::make_unique<TTableHeader>();
+  io.ReadTableHeader(table_no, *header);
+
+  std::vector<TTinyFieldDef> field_defs;
+  TIntegerAry offsets, widths;
+  int32_t record_size = 0;
+  int auto_inc_field = -1;
+  for (int f = 0; f < header->FieldCount; ++f) {
+    const TFieldDefEntry& entry = header->FieldDefs[f];
+    TTinyFieldDef def;
+    def.Name = FixedTextToString(entry.FieldName);
+    if (def.Name.empty()) def.Name = "TinyF" + std::to_string(f + 1);
+    def.FieldType = entry.FieldType;
+    def.FieldSize = entry.FieldSize;
+    def.RawStorage = entry.RawStorage != 0;
+    const int width = StoredFieldWidth(entry.FieldType, entry.FieldSize);
+    if (width <= 0) throw EDatabaseError(kGeneralError);
+    offsets.push_back(record_size);
+    widths.push_back(width);
+    record_size += width;
+    if (auto_inc_field < 0 && entry.FieldType == ftAutoInc) auto_inc_field = f;
+    field_defs.push_back(std::move(def));
+  }
+
+  std::vector<TTinyIndexDef> index_defs;
+  for (int i = 0; i < header->IndexCount; ++i) {
+    const TIndexDefEntry& entry = header->IndexDefs[i];
+    TTinyIndexDef def;
+    def.Name = FixedTextToString(entry.IndexName);
+    if (def.Name.empty()) def.Name = "TinyI" + std::to_string(i + 1);
+    def.Options = entry.Options;
+    for (int k = 0; k < entry.KeyFieldCount(); ++k) def.FieldNumbers.push_back(entry.FieldIndexes[k]);
+    index_defs.push_back(std::move(def));
+  }
+
+  TRecordTabItems record_tab;
+  TIntegerAry record_tab_chunks;
+  io.ReadRecordTab(*header, record_tab, record_tab_chunks);
+
+  table_no_ = table_no;
+  header_ = std::move(header);
+  field_defs_ = std::move(field_defs);
+  index_defs_ = std::move(index_defs);
+  field_offsets_ = std::move(offsets);
+  field_widths_ = std::move(widths);
+  record_size_ = record_size;
+  auto_inc_field_ = auto_inc_field;
+  record_tab_ = std::move(record_tab);
+  record_tab_chunks_ = std::move(record_tab_chunks);
+  index_tab_chunks_.assign(index_defs_.size(), TIntegerAry());
+  record_lists_.clear();
+  record_lists_.resize(index_defs_.size() + 1);
+  loaded_ = true;
+  try {
+    for (size_t list_no = 0; list_no < record_lists_.size(); ++list_no)
+      BuildRecordList(static_cast<int>(list_no), false);
+  } catch (...) {
+    Unload();
+    throw;
+  }
+}
+
+void TTinyTableIO::Unload() {
+  loaded_ = false;
+  field_defs_.clear();
+  index_defs_.clear();
+  field_offsets_.clear();
+  field_widths_.clear();
+  record_size_ = 0;
+  auto_inc_field_ = -1;
+  record_tab_.clear();
+  record_tab_chunks_.clear();
+  index_tab_chunks_.clear();
+  record_lists_.clear();
+}
+
+void TTinyTableIO::RequireLoaded() const {
+  if (!loaded_) throw EDatabaseError(FormatMessage(kNotLoaded, table_name_));
+}
+
+void TTinyTableIO::RequireBuffers(const TFieldBuffers& buffers) const {
+  RequireLoaded();
+  if (buffers.Count() < static_cast<int>(field_defs_.size()))
+    throw EDatabaseError(FormatMessage(kBuffersMismatch, table_name_));
+}
+
+const TIntegerAry& TTinyTableIO::IndexTabChunks(int index_no) const {
+  RequireLoaded();
+  return index_tab_chunks_.at(static_cast<size_t>(index_no));
+}
+
+bool TTinyTableIO::FieldEncrypted(int field_no) {
+  return database_->Encrypted() && !field_defs_.at(static_cast<size_t>(field_no)).RawStorage;
+}
+
+bool TTinyTableIO::FieldCompressed(int field_no) {
+  const TTinyFieldDef& def = field_defs_.at(static_cast<size_t>(field_no));
+  return database_->Compressed() && IsBlobFieldType(def.FieldType) && !def.RawStorage;
+}
+
+// ---- Positions in the image ----
+
+int64_t TTinyTableIO::HeaderPos() {
+  return FileIO().Directory().TableHeaderPos[static_cast<size_t>(table_no_)];
+}
+
+int64_t TTinyTableIO::RecordItemPos(int32_t record_no) const {
+  const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
+  if (record_no < 0 || chunk >= record_tab_chunks_.size())
+    throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
+  return int64_t{record_tab_chunks_[chunk]} + 4 +
+         int64_t{record_no % kTabChunkItems} * kRecordTabItemSize;
+}
+
+int64_t TTinyTableIO::IndexItemPos(int index_no, int32_t record_no) const {
+  const TIntegerAry& chunks = index_tab_chunks_.at(static_cast<size_t>(index_no));
+  const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
+  if (record_no < 0 || chunk >= chunks.size())
+    throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
+  return int64_t{chunks[chunk]} + 4 + int64_t{record_no % kTabChunkItems} * kIndexTabItemSize;
+}
+
+TIndexTabItem TTinyTableIO::ReadIndexItem(int index_no, int32_t record_no) {
+  uint8_t bytes[kIndexTabItemSize];
+  FileIO().ReadBuffer(IndexItemPos(index_no, record_no), bytes, kIndexTabItemSize);
+  TIndexTabItem item;
+  item.DecodeFrom(bytes);
+  return item;
+}
+
+void TTinyTableIO::WriteIndexItem(int index_no, const TIndexTabItem& item) {
+  uint8_t bytes[kIndexTabItemSize];
+  item.EncodeTo(bytes);
+  FileIO().WriteBuffer(IndexItemPos(index_no, item.RecordNo), bytes, kIndexTabItemSize);
+}
+
+void TTinyTableIO::WriteHeader() { FileIO().WriteTableHeader(table_no_, *header_); }
+
+int32_t TTinyTableIO::AppendTabChunk(TIntegerAry& chunks, int size,
+                                     const TRecordTabItem* first_item) {
+  TTinyDBFileIO& io = FileIO();
+  const int32_t pos = static_cast<int32_t>(io.ImageSize());
+  std::vector<uint8_t> chunk(static_cast<size_t>(size), 0);
+  if (first_item != nullptr) first_item->EncodeTo(chunk.data() + 4);
+  // The chunk exists before anything points at it.
+  io.WriteBuffer(pos, chunk.data(), size);
+  if (!chunks.empty()) {
+    uint8_t next[4];
+    EncodeInt32(next, pos);
+    io.WriteBuffer(chunks.back(), next, 4);
+  }
+  chunks.push_back(pos);
+  return pos;
+}
+
+// ---- Record lists ----
+
+TRecordList& TTinyTableIO::ListOf(int index_no) { return GetRecordList(index_no + 1); }
+
+TRecordList& TTinyTableIO::GetRecordList(int list_no) {
+  if (list_no < 0 || static_cast<size_t>(list_no) >= record_lists_.size() ||
+      !record_lists_[static_cast<size_t>(list_no)]) {
+    no_list_.clear();
+    return no_list_;
+  }
+  return *record_lists_[static_cast<size_t>(list_no)];
+}
+
+void TTinyTableIO::BuildRecordList(int list_no, bool reread_record_tab) {
+  RequireLoaded();
+  if (list_no < 0 || static_cast<size_t>(list_no) >= record_lists_.size())
+    throw EDatabaseError(FormatMessage("Record list %s does not exist", std::to_string(list_no)));
+  std::unique_ptr<TRecordList>& slot = record_lists_[static_cast<size_t>(list_no)];
+  if (slot) return;
+  TTinyDBFileIO& io = FileIO();
+  // Records appended since the tab was read are only in the lists; a list
+  // built now must see them too.
+  if (reread_record_tab || record_tab_.size() != static_cast<size_t>(header_->RecordCount))
+    io.ReadRecordTab(*header_, record_tab_, record_tab_chunks_);
+
+  auto list = std::make_unique<TRecordList>();
+  if (list_no == 0) {
+    list->reserve(record_tab_.size());
+    for (size_t k = 0; k < record_tab_.size(); ++k)
+      if (record_tab_[k].Deleted == 0)
+        list->push_back({record_tab_[k].DataPos, static_cast<int32_t>(k)});
+  } else {
+    const int index_no = list_no - 1;
+    const TIndexDefEntry& def = header_->IndexDefs[static_cast<size_t>(index_no)];
+    if (def.IndexTabPos != 0) {
+      TIndexTabItems items;
+      io.ReadIndexTab(*header_, index_no, index_tab_chunks_[static_cast<size_t>(index_no)], items);
+      list->reserve(record_tab_.size());
+      int32_t k = def.ChainHead;
+      // The step limit ends the walk even in a chain that loops.
+      for (int32_t steps = 0; k >= 0 && steps < header_->RecordCount; ++steps) {
+        const TRecordTabItem& record = record_tab_[static_cast<size_t>(k)];
+        if (record.Deleted == 0) list->push_back({record.DataPos, k});
+        k = items[static_cast<size_t>(k)].Next;
+      }
+    }
+  }
+  slot = std::move(list);
+}
+
+// ---- Reading ----
+
+void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, int pos) {
+  RequireBuffers(buffers);
+  if (pos < 0 || static_cast<size_t>(pos) >= list.size())
+    throw EDatabaseError(FormatMessage(kPositionOutOfRange, std::to_string(pos)));
+  TTinyDBFileIO& io = FileIO();
+  FileLockHold hold(io);
+  const TRecordListEntry entry = list[static_cast<size_t>(pos)];
+  record_image_.resize(static_cast<size_t>(record_size_));
+  io.ReadBuffer(entry.DataPos, record_image_.data(), record_size_);
+  for (int i = 0; i < static_cast<int>(field_defs_.size()); ++i) {
+    TFieldBufferItem& item = buffers.Items(i);
+    if (!item.Active) continue;
+    const int32_t offset = field_offsets_[static_cast<size_t>(i)];
+    if (item.IsBlob()) {
+      if (TOptimBlobStream* stream = item.BlobStream())
+        stream->SetLoadInfo(int64_t{entry.DataPos} + offset, FieldEncrypted(i), FieldCompressed(i));
+      continue;
+    }
+    if (item.Buffer == nullptr) continue;
+    const int32_t width = field_widths_[static_cast<size_t>(i)];
+    uint8_t* stored = record_image_.data() + offset;
+    io.DecodeBuffer(stored, stored, FieldEncrypted(i), width);
+    std::memcpy(item.Buffer, stored, static_cast<size_t>(std::min(item.Size, width)));
+  }
+}
+
+void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_no) {
+  RequireLoaded();
+  if (field_no < 0 || static_cast<size_t>(field_no) >= field_defs_.size())
+    throw EDatabaseError(FormatMessage("Field number %s is out of range", std::to_string(field_no)));
+  TTinyDBFileIO& io = FileIO();
+  const int64_t item_pos = RecordItemPos(record_no);
+  const int32_t offset = field_offsets_[static_cast<size_t>(field_no)];
+  const int32_t width = field_widths_[static_cast<size_t>(field_no)];
+  const bool encrypted = FieldEncrypted(field_no);
+  if (IsBlobFieldType(field_defs_[static_cast<size_t>(field_no)].FieldType)) {
+    io.ReadFieldValue(dest, item_pos, FieldCompressed(field_no), encrypted, true, width, offset);
+    return;
+  }
+  // A fixed-width value is decoded in place in |dest|: same bytes as the
+  // stream decode, without its temporary streams (key searches do this a
+  // lot).
+  uint8_t bytes[kRecordTabItemSize];
+  io.ReadBuffer(item_pos, bytes, kRecordTabItemSize);
+  TRecordTabItem item;
+  item.DecodeFrom(bytes);
+  dest->SetSize(width);
+  io.ReadBuffer(int64_t{item.DataPos} + offset, dest->Memory(), width);
+  io.DecodeBuffer(dest->Memory(), dest->Memory(), encrypted, width);
+  dest->SetPosition(0);
+}
+
+// ---- Writing ----
+
+void TTinyTableIO::PadStringBuffers(TFieldBuffers& buffers) {
+  for (int i = 0; i < buffers.Count(); ++i) {
+    TFieldBufferItem& item = buffers.Items(i);
+    if ((item.FieldType != ftString && item.FieldType != ftFixedChar) || item.Buffer == nullptr ||
+        item.Size <= 0)
+      continue;
+    char* text = static_cast<char*>(item.Buffer);
+    const void* nul = std::memchr(text, 0, static_cast<size_t>(item.Size - 1));
+    const size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - text)
+                                         : static_cast<size_t>(item.Size - 1);
+    std::memset(text + length, 0, static_cast<size_t>(item.Size) - length);
+  }
+}
+
+void TTinyTableIO::EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest) {
+  const int32_t width = field_widths_[static_cast<size_t>(field_no)];
+  const uint8_t field_type = field_defs_[static_cast<size_t>(field_no)].FieldType;
+  std::memset(dest, 0, static_cast<size_t>(width));
+  if (item.Buffer != nullptr)
+    std::memcpy(dest, item.Buffer, static_cast<size_t>(std::clamp(item.Size, 0, width)));
+  // A stored text always ends inside its field.
+  if (field_type == ftString || field_type == ftFixedChar) dest[width - 1] = 0;
+  FileIO().EncodeBuffer(dest, dest, FieldEncrypted(field_no), width);
+}
+
+void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
+                             TMemoryStream& stored) {
+  TTinyDBFileIO& io = FileIO();
+  TMemoryStream empty;
+  TStream* value = item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
+  const bool compressed = FieldCompressed(field_no);
+  const bool encrypted = FieldEncrypted(field_no);
+  const int64_t n = stored.Size();
+  auto write_block = [&] {
+    io.WriteBuffer(pos, stored.Memory(), n);
+    const std::vector<uint8_t> padding(
+        static_cast<size_t>(kBlobBlockGranule - n % kBlobBlockGranule), 0);
+    io.WriteBuffer(pos + n, padding.data(), static_cast<int64_t>(padding.size()));
+  };
+  if (!database_->VerifyWrites()) {
+    write_block();
+    return;
+  }
+  TMemoryStream plain;
+  plain.CopyFrom(*value, 0);
+  const uint32_t expected = Crc32(plain.Memory(), static_cast<size_t>(plain.Size()));
+  for (int attempt = 0; attempt < kVerifiedWriteAttempts; ++attempt) {
+    if (attempt > 0) io.EncodeStream(&plain, &stored, compressed, encrypted);
+    write_block();
+    TMemoryStream back;
+    back.SetSize(n);
+    io.ReadBuffer(pos, back.Memory(), n);
+    TMemoryStream decoded;
+    try {
+      io.DecodeStream(&back, &decoded, compressed, encrypted);
+    } catch (const std::exception&) {
+      // A read-back that does not decode is simply a mismatch.
+    }
+    if (Crc32(decoded.Memory(), static_cast<size_t>(decoded.Size())) == expected) return;
+  }
+  throw EWriteError(FormatMessage(kBlobNotVerified, field_defs_[static_cast<size_t>(field_no)].Name));
+}
+
+void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdjust& on_adjust) {
+  RequireBuffers(buffers);
+  TTinyDBFileIO& io = FileIO();
+  FileLockHold hold(io);
+  CheckUniqueForInsert(buffers);
+
+  if (auto_inc_field_ >= 0) {
+    TFieldBufferItem& item = buffers.Items(auto_inc_field_);
+    if (item.Buffer != nullptr && item.Size >= 4) {
+      const int32_t v = LoadValue<int32_t>(item.Buffer);
+      if (v == 0) {
+        ++header_->AutoIncValue;
+        std::memcpy(item.Buffer, &header_->AutoIncValue, 4);
+      } else if (v > header_->AutoIncValue) {
+        header_->AutoIncValue = v;
+      }
+    }
+  }
+
+  const int32_t k = header_->RecordCount;
+  int32_t data_pos;
+  TRecordTabItem tab_item;
+  if (k % kTabChunkItems == 0) {
+    const int32_t chunk_pos = static_cast<int32_t>(io.ImageSize());
+    tab_item.DataPos = chunk_pos + kRecordTabChunkSize;
+    AppendTabChunk(record_tab_chunks_, kRecordTabChunkSize, &tab_item);
+    if (k == 0) header_->RecordTabPos = chunk_pos;
+  } else {
+    tab_item.DataPos = static_cast<int32_t>(io.ImageSize());
+    uint8_t bytes[kRecordTabItemSize];
+    tab_item.EncodeTo(bytes);
+    io.WriteBuffer(RecordItemPos(k), bytes, kRecordTabItemSize);
+  }
+  data_pos = tab_item.DataPos;
+
+  header_->RecordCount = k + 1;
+  uint8_t counters[12];
+  EncodeInt32(counters, header_->RecordTabPos);
+  EncodeInt32(counters + 4, header_->RecordCount);
+  EncodeInt32(counters + 8, header_->AutoIncValue);
+  io.WriteBuffer(HeaderPos() + kTableHeaderRecordTabPosOffset, counters,
+                 auto_inc_field_ >= 0 ? 12 : 8);
+
+  std::vector<uint8_t> image(static_cast<size_t>(record_size_), 0);
+  PadStringBuffers(buffers);
+  io.WriteBuffer(data_pos, image.data(), record_size_);  // reserves the image's place
+
+  TMemoryStream stored;
+  for (int i = 0; i < static_cast<int>(field_defs_.size()); ++i) {
+    TFieldBufferItem& item = buffers.Items(i);
+    uint8_t* field = image.data() + field_offsets_[static_cast<size_t>(i)];
+    if (!IsBlobFieldType(field_defs_[static_cast<size_t>(i)].FieldType)) {
+      EncodeFixedField(item, i, field);
+      continue;
+    }
+    TMemoryStream empty;
+    TStream* value =
+        item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
+    io.EncodeStream(value, &stored, FieldCompressed(i), FieldEncrypted(i));
+    TBlobDescriptor blob;
+    blob.BlobPos = static_cast<int32_t>(io.ImageSize());
+    blob.BlobSize = static_cast<int32_t>(stored.Size());
+    blob.BlobCapacity = BlobCapacityFor(blob.BlobSize);
+    blob.EncodeTo(field);
+    WriteBlob(item, i, blob.BlobPos, stored);
+  }
+  io.WriteBuffer(data_pos, image.data(), record_size_);
+
+  GetRecordList(0).push_back({data_pos, k});
+  InsertIntoIndexes(buffers, data_pos, k, on_adjust);
+  if (flush) io.Flush();
+}
+
+void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust,
+                                bool flush) {
+  RequireBuffers(buffers);
+  TRecordList& physical = GetRecordList(0);
+  if (pos < 0 || static_cast<size_t>(pos) >= physical.size())
+    throw EDatabaseError(FormatMessage(kPositionOutOfRange, std::to_string(pos)));
+  TTinyDBFileIO& io = FileIO();
+  FileLockHold hold(io);
+  CheckUniqueForUpdate(buffers, pos);
+
+  const TRecordListEntry entry = physical[static_cast<size_t>(pos)];
+  std::vector<uint8_t> image(static_cast<size_t>(record_size_));
+  io.ReadBuffer(entry.DataPos, image.data(), record_size_);
+
+  TMemoryStream stored;
+  for (int i = 0; i < static_cast<int>(field_defs_.size()); ++i) {
+    TFieldBufferItem& item = buffers.Items(i);
+    if (!item.Active) continue;
+    const uint8_t field_type = field_defs_[static_cast<size_t>(i)].FieldType;
+    uint8_t* field = image.data() + field_offsets_[static_cast<size_t>(i)];
+    if (IsBlobFieldType(field_type)) {
+      TMemoryStream empty;
+      TStream* value =
+          item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
+      io.EncodeStream(value, &stored, FieldCompressed(i), FieldEncrypted(i));
+      const int32_t n = static_cast<int32_t>(stored.Size());
+      TBlobDescriptor blob;
+      blob.DecodeFrom(field);
+      const int64_t image_size = io.ImageSize();
+      // Only a block that really lies in the image is reused.
+      const bool block_sound = blob.BlobPos >= kFixedPartSize && blob.BlobCapacity > 0 &&
+                               blob.BlobCapacity % kBlobBlockGranule == 0 &&
+                               int64_t{blob.BlobPos} + blob.BlobCapacity <= image_size;
+      if (!block_sound || n >= blob.BlobCapacity) {
+        const bool last = block_sound && int64_t{blob.BlobPos} + blob.BlobCapacity == image_size;
+        blob.BlobPos = last ? blob.BlobPos : static_cast<int32_t>(image_size);
+        blob.BlobCapacity = BlobCapacityFor(n);
+      }
+      blob.BlobSize = n;
+      WriteBlob(item, i, blob.BlobPos, stored);
+      blob.EncodeTo(field);
+    } else if (field_type == ftAutoInc) {
+      if (item.Buffer == nullptr || item.Size < 4) continue;
+      const int32_t v = LoadValue<int32_t>(item.Buffer);
+      if (v == 0) continue;
+      EncodeFixedField(item, i, field);
+      if (v > header_->AutoIncValue) {
+        header_->AutoIncValue = v;
+        uint8_t bytes[4];
+        EncodeInt32(bytes, v);
+        io.WriteBuffer(HeaderPos() + kTableHeaderAutoIncOffset, bytes, 4);
+      }
+    } else {
+      EncodeFixedField(item, i, field);
+    }
+  }
+  io.WriteBuffer(entry.DataPos, image.data(), record_size_);
+
+  RepositionInIndexes(buffers, pos, on_adjust);
+  if (flush) io.Flush();
+}
+
+void TTinyTableIO::DeleteRecord(int pos, bool flush) {
+  RequireLoaded();
+  TRecordList& physical = GetRecordList(0);
+  if (pos < 0 || static_cast<size_t>(pos) >= physical.size())
+    throw EDatabaseError(FormatMessage(kPositionOutOfRange, std::to_string(pos)));
+  TTinyDBFileIO& io = FileIO();
+  FileLockHold hold(io);
+  io.MarkDeleted(RecordItemPos(physical[static_cast<size_t>(pos)].RecordNo));
+  RemoveFromIndexes(pos);
+  physical.erase(physical.begin() + pos);
+  if (flush) io.Flush();
+}
 
 }  // namespace tinydb

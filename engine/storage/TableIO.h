@@ -151,7 +151,12 @@ class TFieldBuffers {
 // The cursor's notification that a record list changes:
 //   (-1, -1, -1, &entry)          once before a new record is linked;
 //   (i, insert_pos, -1, &entry)   before it is inserted into index i's list;
-//   (i, old_pos, new_pos, null)   when an update moves it within index i.
+//   (i, old_pos, new_pos, null)   when an update moves it within index i;
+//                                 new_pos counts in the list before the
+//                                 move (the record goes in front of the
+//                                 entry now at new_pos), so afterwards it
+//                                 stands at new_pos - 1 when new_pos >
+//                                 old_pos, else at new_pos.
 using TOnAdjust = std::function<void(int index_no, int a, int b, const TRecordListEntry* entry)>;
 
 enum class TSearchOutcome { Equal, KeyBefore, KeyAfter, EmptyList };
@@ -184,7 +189,7 @@ class TTinyTableIO {
   // Forgets the definitions and the record lists.
   void Unload();
   int OpenCount() const { return open_count_; }
-  bool Loaded() const { return table_no_ >= 0; }
+  bool Loaded() const { return loaded_; }
 
   const std::string& TableName() const { return table_name_; }
   // Number in the directory; -1 until loaded.
@@ -275,15 +280,26 @@ class TTinyTableIO {
   class FileLockHold;
 
   TTinyDBFileIO& FileIO() { return database_->FileIO(); }
+  void RequireLoaded() const;
+  void RequireBuffers(const TFieldBuffers& buffers) const;
+  TRecordList& ListOf(int index_no);  // -1 = list 0
   int64_t HeaderPos();
   int64_t RecordItemPos(int32_t record_no) const;
   int64_t IndexItemPos(int index_no, int32_t record_no) const;
   TIndexTabItem ReadIndexItem(int index_no, int32_t record_no);
   void WriteIndexItem(int index_no, const TIndexTabItem& item);
+  // Writes the whole table header from Header().
   void WriteHeader();
-  void AppendRecordTabItem(int32_t record_no, int32_t& data_pos);
+  // Appends a zero-filled tab chunk of |size| bytes at the end of the image
+  // and links it after |chunks| (chain order); returns its position.
+  int32_t AppendTabChunk(TIntegerAry& chunks, int size, const TRecordTabItem* first_item);
+  // Encodes field |field_no|'s blob into |stored| and writes it (verified
+  // when asked) followed by its zero padding at |pos|.
   void WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos, TMemoryStream& stored);
-  void ThrowIfKeyTaken(TFieldBuffers& buffers, int pos_to_ignore);
+  // The plain bytes of a fixed-width field, |width| of them, from |item|.
+  void EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest);
+  void CheckUnique(TFieldBuffers& buffers, int own_pos);
+  std::string KeyText(TFieldBuffers& buffers, int index_no) const;
 
   void InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t record_no,
                          const TOnAdjust& on_adjust);
@@ -294,6 +310,7 @@ class TTinyTableIO {
   int open_count_ = 0;
   std::string table_name_;
   int table_no_ = -1;
+  bool loaded_ = false;
   std::vector<TTinyFieldDef> field_defs_;
   std::vector<TTinyIndexDef> index_defs_;
   int record_size_ = 0;
@@ -306,6 +323,7 @@ class TTinyTableIO {
   std::vector<TIntegerAry> index_tab_chunks_;
   std::vector<std::unique_ptr<TRecordList>> record_lists_;
   TRecordList no_list_;  // handed out for a list that was never built
+  std::vector<uint8_t> record_image_;  // scratch for one record image
   // Scratch for key comparisons, reused so a search allocates nothing.
   TMemoryStream stored_scratch_;
   TMemoryStream key_scratch_;

@@ -1,0 +1,194 @@
+// Index upkeep of table storage: unique checks, linking records into the
+// sort chains and record lists of every index, and translating positions
+// between record lists.
+#include <algorithm>
+
+#include "platform/Errors.h"
+#include "storage/TableIO.h"
+
+namespace tinydb {
+
+namespace {
+
+constexpr char kKeyTaken[] = "Invalid unique field value '%s'";
+
+bool IsUniqueIndex(const TTinyIndexDef& def) {
+  return (def.Options & (tiPrimary | tiUnique)) != 0;
+}
+
+}  // namespace
+
+std::string TTinyTableIO::KeyText(TFieldBuffers& buffers, int index_no) const {
+  std::string text;
+  const TTinyIndexDef& def = index_defs_[static_cast<size_t>(index_no)];
+  for (size_t k = 0; k < def.FieldNumbers.size(); ++k) {
+    if (k > 0) text += ",";
+    text += buffers.Items(def.FieldNumbers[k]).AsText();
+  }
+  return text;
+}
+
+// |own_pos|: position in list 0 of the record being updated, or -1.
+void TTinyTableIO::CheckUnique(TFieldBuffers& buffers, int own_pos) {
+  RequireBuffers(buffers);
+  for (int i = 0; i < static_cast<int>(index_defs_.size()); ++i) {
+    if (!IsUniqueIndex(index_defs_[static_cast<size_t>(i)])) continue;
+    const TSearchResult found = FindAnyMatch(ListOf(i), buffers, i, 0, false);
+    if (found.Outcome != TSearchOutcome::Equal) continue;
+    if (own_pos >= 0 && TranslatePosition(i, found.Position, -1) == own_pos) continue;
+    throw EDatabaseError(FormatMessage(kKeyTaken, KeyText(buffers, i)));
+  }
+}
+
+void TTinyTableIO::CheckUniqueForInsert(TFieldBuffers& buffers) { CheckUnique(buffers, -1); }
+
+void TTinyTableIO::CheckUniqueForUpdate(TFieldBuffers& buffers, int pos) {
+  CheckUnique(buffers, pos);
+}
+
+void TTinyTableIO::InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t k,
+                                     const TOnAdjust& on_adjust) {
+  const TRecordListEntry entry{data_pos, k};
+  if (on_adjust) on_adjust(-1, -1, -1, &entry);
+  for (int i = 0; i < static_cast<int>(index_defs_.size()); ++i) {
+    TRecordList& list = ListOf(i);
+    const int d = InsertionPosition(list, buffers, i);
+    if (on_adjust) on_adjust(i, d, -1, &entry);
+    list.insert(list.begin() + d, entry);
+
+    TIndexDefEntry& def = header_->IndexDefs[static_cast<size_t>(i)];
+    if (k % kTabChunkItems == 0) {
+      const int32_t chunk_pos =
+          AppendTabChunk(index_tab_chunks_[static_cast<size_t>(i)], kIndexTabChunkSize, nullptr);
+      if (k == 0) {
+        def.IndexTabPos = chunk_pos;
+        WriteHeader();
+      }
+    }
+
+    if (k == 0) {
+      // ChainHead already names record 0.
+      WriteIndexItem(i, TIndexTabItem{0, -1});
+    } else if (d == 0) {
+      WriteIndexItem(i, TIndexTabItem{k, def.ChainHead});
+      def.ChainHead = k;
+      WriteHeader();
+    } else {
+      TIndexTabItem before = ReadIndexItem(i, list[static_cast<size_t>(d - 1)].RecordNo);
+      WriteIndexItem(i, TIndexTabItem{k, before.Next});
+      before.Next = k;
+      WriteIndexItem(i, before);
+    }
+  }
+}
+
+void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
+                                       const TOnAdjust& on_adjust) {
+  const int index_count = static_cast<int>(index_defs_.size());
+  std::vector<int> old_pos(static_cast<size_t>(index_count));
+  for (int i = 0; i < index_count; ++i) old_pos[static_cast<size_t>(i)] = TranslatePosition(-1, pos, i);
+
+  for (int i = 0; i < index_count; ++i) {
+    const int old = old_pos[static_cast<size_t>(i)];
+    if (old < 0) continue;
+    TRecordList& list = ListOf(i);
+    const TRecordListEntry moved = list[static_cast<size_t>(old)];
+    list.erase(list.begin() + old);
+    const int j = InsertionPosition(list, buffers, i);
+    list.insert(list.begin() + old, moved);
+    // |to| counts in the list that still holds the record at |old|.
+    const int to = old < j ? j + 1 : j;
+    if (to == old) continue;
+
+    if (on_adjust) on_adjust(i, old, to, nullptr);
+    TIndexDefEntry& def = header_->IndexDefs[static_cast<size_t>(i)];
+    TIndexTabItem item = ReadIndexItem(i, moved.RecordNo);
+    if (old == 0) {
+      def.ChainHead = item.Next;
+      WriteHeader();
+    } else {
+      TIndexTabItem before = ReadIndexItem(i, list[static_cast<size_t>(old - 1)].RecordNo);
+      before.Next = item.Next;
+      WriteIndexItem(i, before);
+    }
+    if (to == 0) {
+      item.Next = def.ChainHead;
+      def.ChainHead = moved.RecordNo;
+      WriteIndexItem(i, item);
+      WriteHeader();
+    } else {
+      TIndexTabItem before = ReadIndexItem(i, list[static_cast<size_t>(to - 1)].RecordNo);
+      item.Next = before.Next;
+      before.Next = moved.RecordNo;
+      WriteIndexItem(i, before);
+      WriteIndexItem(i, item);
+    }
+    list.erase(list.begin() + old);
+    list.insert(list.begin() + j, moved);
+  }
+}
+
+void TTinyTableIO::RemoveFromIndexes(int pos) {
+  const int index_count = static_cast<int>(index_defs_.size());
+  std::vector<int> old_pos(static_cast<size_t>(index_count));
+  for (int i = 0; i < index_count; ++i) old_pos[static_cast<size_t>(i)] = TranslatePosition(-1, pos, i);
+  for (int i = 0; i < index_count; ++i) {
+    const int old = old_pos[static_cast<size_t>(i)];
+    if (old < 0) continue;
+    TRecordList& list = ListOf(i);
+    list.erase(list.begin() + old);
+  }
+}
+
+int TTinyTableIO::PhysicalPosition(const TRecordList& list, int pos) {
+  if (pos < 0 || static_cast<size_t>(pos) >= list.size()) return -1;
+  const int32_t record_no = list[static_cast<size_t>(pos)].RecordNo;
+  const TRecordList& physical = GetRecordList(0);
+  int lo = 0;
+  int hi = static_cast<int>(physical.size()) - 1;
+  while (lo <= hi) {
+    const int mid = (lo + hi) / 2;
+    const int32_t at = physical[static_cast<size_t>(mid)].RecordNo;
+    if (at < record_no)
+      lo = mid + 1;
+    else if (at == record_no)
+      return mid;
+    else
+      hi = mid - 1;
+  }
+  return -1;
+}
+
+namespace {
+
+int ScanFor(const TRecordList& list, int32_t record_no) {
+  const auto it = std::find_if(list.begin(), list.end(), [record_no](const TRecordListEntry& e) {
+    return e.RecordNo == record_no;
+  });
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+}  // namespace
+
+int TTinyTableIO::TranslatePosition(int from, int pos, int to) {
+  const TRecordList& source = ListOf(from);
+  if (pos < 0 || static_cast<size_t>(pos) >= source.size()) return -1;
+  if (from == to) return pos;
+  if (to == -1) return PhysicalPosition(source, pos);
+  return ScanFor(ListOf(to), source[static_cast<size_t>(pos)].RecordNo);
+}
+
+int TTinyTableIO::PositionInList(int index_no, int pos, const TRecordList& target) {
+  const TRecordList& source = ListOf(index_no);
+  if (pos < 0 || static_cast<size_t>(pos) >= source.size()) return -1;
+  if (&target == &source) return pos;
+  return ScanFor(target, source[static_cast<size_t>(pos)].RecordNo);
+}
+
+int TTinyTableIO::PrimaryIndexNo() const {
+  for (size_t i = 0; i < index_defs_.size(); ++i)
+    if ((index_defs_[i].Options & tiPrimary) != 0) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace tinydb
