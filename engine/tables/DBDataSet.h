@@ -68,6 +68,7 @@ class TTDBDataSet : public TComponent {
 
  private:
   friend class TTinySession;
+  friend class TTinyDatabase;
 
   std::string database_name_;
   std::string session_name_;

@@ -171,7 +171,8 @@ class TTinyDatabase : public TComponent, public TFileIODatabaseLink, public TTab
   void BindToSession(TTinySession* session);
   // Moves the database into |session|'s list without checks.
   void MoveToSession(TTinySession* session);
-  void CheckDatabaseName();
+  // Drops |cursor| when it is still the last registered one, unbinding it.
+  void ForgetDataSet(TTDBDataSet* cursor);
   void ClearTables();
   void RequireConnected() const;
 

@@ -86,6 +86,7 @@ class TTinySession : public TComponent {
  private:
   friend class TTinyDatabase;
   friend class TTinySessionList;
+  friend class TTDBDataSet;
   friend class TSessionLockGuard;
 
   void StartSession();
@@ -94,6 +95,10 @@ class TTinySession : public TComponent {
   void UnlockSession();
   void AddDatabase(TTinyDatabase* database);
   void RemoveDatabase(TTinyDatabase* database);
+  // Name check for |database| taking |name| in this session: an unused
+  // temporary namesake is freed, any other throws "Duplicate database
+  // name '%s'". Empty names are not checked.
+  void CheckNewDatabaseName(TTinyDatabase* database, const std::string& name);
   void UpdateAutoSessionName();
   // The session with AutoSessionName on among |owner|'s components (other
   // than |except|), or null.
@@ -149,8 +154,8 @@ class TTinySessionList {
   TTinySession* default_session_ = nullptr;
 };
 
-// The process-wide session list; creates it with the default session on
-// first use.
+// The process-wide session list; on first use registers the standard
+// value modules and creates the list with the default session.
 TTinySessionList& Sessions();
 // The session named "Default".
 TTinySession& DefaultSession();
