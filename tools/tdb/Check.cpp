@@ -232,7 +232,7 @@ class TTableChecker {
           break;
         }
       }
-      extents_.push_back({pos, chunk_size, table_ + " " + chunk});
+      extents_.push_back({pos, chunk_size, table_ + " " + tab + " chunk " + Num(c)});
       positions.push_back(pos);
       chunks.push_back(std::move(bytes));
       if (c + 1 == needed && next != 0)
