@@ -116,7 +116,7 @@ void TOptimBlobStream::SetLoadInfo(int64_t pos, bool encrypted, bool compressed)
 }
 
 void TOptimBlobStream::EnsureLoaded() {
-  if (loaded_ || pos_ == 0) return;
+  if (loaded_ || pos_ == 0 || host_ == nullptr) return;
   // Marked first: the decode below writes into this stream.
   loaded_ = true;
   try {

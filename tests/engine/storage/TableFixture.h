@@ -33,14 +33,25 @@ class TFakeHost : public TTableStorageHost {
       : image_(std::move(image)), password_(std::move(password)) {
     Connect();
   }
+  // A database file at |path| instead of a memory image.
+  TFakeHost(const std::string& path, const TDatabaseSettings& settings,
+            const std::vector<TTableDefinition>& tables, TFileIODatabaseLink* link)
+      : path_(path), link_(link) {
+    CreateDatabaseFile(path, settings, tables);
+    password_ = settings.Password.value_or("");
+    Connect();
+  }
   ~TFakeHost() override {
     io_.reset();
-    UnregisterMemoryStream(image_.get());
+    if (image_) UnregisterMemoryStream(image_.get());
   }
 
   void Connect() {
-    io_ = std::make_unique<TTinyDBFileIO>();
-    io_->Open(MemoryStreamToDatabaseName(image_.get()), mtMemory, false);
+    io_ = std::make_unique<TTinyDBFileIO>(link_);
+    if (image_)
+      io_->Open(MemoryStreamToDatabaseName(image_.get()), mtMemory, false);
+    else
+      io_->Open(path_, mtDisk, false);
     if (!io_->VerifyPassword(password_)) throw EDatabaseError("Access denied");
   }
   void Disconnect() { io_.reset(); }
@@ -59,6 +70,8 @@ class TFakeHost : public TTableStorageHost {
 
  private:
   std::unique_ptr<TMemoryStream> image_;
+  std::string path_;
+  TFileIODatabaseLink* link_ = nullptr;
   std::string password_;
   std::unique_ptr<TTinyDBFileIO> io_;
 };

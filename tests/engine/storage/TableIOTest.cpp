@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -445,6 +448,64 @@ TEST(TableIOTest, VerifiedBlobWritesRetryABoundedNumberOfTimes) {
     EXPECT_STREQ(e.what(), "Blob write of field 'body' could not be verified");
   }
   EXPECT_EQ(flaky->writes, 5);
+}
+
+// Lock settings that give up at once.
+struct TImpatient : TFileIODatabaseLink {
+  int LockRetryCount() const override { return 1; }
+  int LockWaitTime() const override { return 1; }
+};
+
+TEST(TableIOTest, FileLockIsHeldForEachOperationAndReleasedAfterIt) {
+  const std::string path = ::testing::TempDir() + "tableio_lock_" + std::to_string(::getpid()) + ".tdb";
+  std::remove(path.c_str());
+  TImpatient impatient;
+  {
+    TFakeHost host(path, Plain(), Tables(), &impatient);
+    TTinyDBFileIO other(&impatient);
+    other.Open(path, mtDisk, false);
+    auto lock_is_free = [&] {
+      try {
+        other.Lock();
+      } catch (const EDatabaseError&) {
+        return false;
+      }
+      other.Unlock();
+      return true;
+    };
+
+    TTinyTableIO items(&host, "items");
+    items.Open();
+    EXPECT_TRUE(lock_is_free());
+    bool free_inside = true;
+    const TOnAdjust probe = [&](int, int, int, const TRecordListEntry*) { free_inside &= lock_is_free(); };
+    TRecordValues values(items, &host);
+    values.SetInt(kId, 1).SetText(kName, "one");
+    items.AppendRecord(values.Buffers(), true, probe);
+    EXPECT_FALSE(free_inside);  // held while the record was linked
+    EXPECT_TRUE(lock_is_free());
+
+    EXPECT_THROW(items.AppendRecord(values.Buffers(), false, nullptr), EDatabaseError);  // taken key
+    EXPECT_TRUE(lock_is_free());
+    values.SetInt(kId, 2);
+    items.UpdateRecord(values.Buffers(), 0, nullptr, true);
+    items.DeleteRecord(0, true);
+    EXPECT_TRUE(lock_is_free());
+
+    TTinyTableIO missing(&host, "nothing");
+    EXPECT_THROW(missing.Open(), EDatabaseError);
+    EXPECT_TRUE(lock_is_free());
+
+    // Another writer holding the lock stops an operation with the time-out.
+    other.Lock();
+    EXPECT_EQ(Throws([&] { items.DeleteRecord(0, false); }), "Record position 0 is out of range");
+    values.SetInt(kId, 3);
+    EXPECT_EQ(Throws([&] { items.AppendRecord(values.Buffers(), false, nullptr); }),
+              "Wait for unlock time out");
+    other.Unlock();
+    EXPECT_TRUE(items.GetRecordList(0).empty());
+  }
+  std::remove(path.c_str());
 }
 
 TEST(TableIOTest, AsTextOfEachKind) {
