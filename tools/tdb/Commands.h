@@ -29,6 +29,19 @@ int RunInfo(const std::vector<std::string>& args);
 // each problem found (or "ok") and returns 1 when there is any.
 int RunCheck(const std::vector<std::string>& args);
 
+// tdb dump DB TABLE [--password P] [--index NAME]: prints every record in
+// the cursor's order, one JSON object per line.
+int RunDump(const std::vector<std::string>& args);
+
+// tdb insert DB TABLE [--password P]: appends one record per line of
+// standard input (JSON objects); stops at the first line that fails,
+// keeping the records before it.
+int RunInsert(const std::vector<std::string>& args);
+
+// tdb delete DB TABLE (--key FIELD=VALUE | --all) [--password P]: deletes
+// the matching (or all) records and prints how many.
+int RunDelete(const std::vector<std::string>& args);
+
 // A verb's arguments: positional ones in order, options with a value,
 // flags.
 struct TCommandLine {

@@ -1,5 +1,5 @@
 // tdb: creates TinyDB database files, shows what the engine reads from
-// them and checks their structure.
+// them, checks their structure, and dumps, inserts and deletes records.
 #include <unicode/utf8.h>
 
 #include <cstdint>
@@ -33,7 +33,10 @@ const char kUsage[] =
     "             [--encrypt Blowfish|Twofish|Gost [--mode 0-4] --password P]\n"
     "             [--verify-writes]\n"
     "  tdb info DB [--password P]\n"
-    "  tdb check DB [--password P]\n";
+    "  tdb check DB [--password P]\n"
+    "  tdb dump DB TABLE [--password P] [--index NAME]\n"
+    "  tdb insert DB TABLE [--password P] < RECORDS.jsonl\n"
+    "  tdb delete DB TABLE (--key FIELD=VALUE | --all) [--password P]\n";
 
 bool IsWellFormedUtf8(const std::string& text) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -64,6 +67,9 @@ int main(int argc, char** argv) {
     if (command == "create") return tdb::RunCreate(args);
     if (command == "info") return tdb::RunInfo(args);
     if (command == "check") return tdb::RunCheck(args);
+    if (command == "dump") return tdb::RunDump(args);
+    if (command == "insert") return tdb::RunInsert(args);
+    if (command == "delete") return tdb::RunDelete(args);
     if (command == "--help" || command == "-h" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;
