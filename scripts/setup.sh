@@ -9,6 +9,7 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
   build-essential cmake pkg-config
   libgtest-dev
+  libbenchmark-dev
   zlib1g-dev libicu-dev
   nlohmann-json3-dev
 )
