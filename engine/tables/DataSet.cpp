@@ -292,10 +292,6 @@ void TTDEDataSet::SetBufferRecordNo(TRecordBuffer& buffer, int32_t record_no,
   buffer.Bytes.back() = flag;
 }
 
-TBookmarkFlag TTDEDataSet::BufferBookmarkFlag(const TRecordBuffer& buffer) const {
-  return static_cast<TBookmarkFlag>(buffer.Bytes.back());
-}
-
 void TTDEDataSet::BuildFieldBuffers(TRecordBuffer& buffer, TFieldBuffers& out) {
   const std::vector<TTinyFieldDef>& schema = table_io_->FieldDefs();
   out.Clear();

@@ -151,8 +151,8 @@ class TTDEDataSet : public TTDBDataSet {
   std::unique_ptr<TTinyBlobStream> OpenBlobStream(TField* field, TBlobStreamMode mode);
 
   // ---- Filtering ----
-  // Stored now; applying a filter to the cursor list comes with the filter
-  // language.
+  // The filter text and options are kept here; ApplyFilter and DropFilter
+  // narrow and widen the cursor list.
 
   const std::string& Filter() const { return filter_; }
   virtual void SetFilter(const std::string& text);
@@ -215,7 +215,6 @@ class TTDEDataSet : public TTDBDataSet {
   void InitRecord(TRecordBuffer& buffer);
   int32_t BufferRecordNo(const TRecordBuffer& buffer) const;
   void SetBufferRecordNo(TRecordBuffer& buffer, int32_t record_no, TBookmarkFlag flag);
-  TBookmarkFlag BufferBookmarkFlag(const TRecordBuffer& buffer) const;
   // One item per schema field: fields with a field object point into
   // |buffer|; the others get zeroed scratch memory and are inactive.
   void BuildFieldBuffers(TRecordBuffer& buffer, TFieldBuffers& out);
@@ -225,6 +224,10 @@ class TTDEDataSet : public TTDBDataSet {
 
   // ---- Navigation primitives ----
 
+  // Reads the record at the cursor position (gmCurrent) or moves one step
+  // and reads it into the current buffer. An empty list gives grEOF; at an
+  // end the position stays (grEOF / grBOF); gmCurrent outside the list
+  // gives grError, or "No records" when |demand_record|.
   TGetResult Fetch(TGetMode mode, bool demand_record);
   // Re-reads the current record at the cursor position; outside the list
   // the following record, else the preceding one. An empty list leaves
