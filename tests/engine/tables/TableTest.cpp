@@ -480,6 +480,21 @@ TEST_F(TableTest, InsertWithActiveIndexLandsInKeyOrderAndBecomesCurrent) {
   EXPECT_EQ(CurrentId(*table), 20);
 }
 
+TEST_F(TableTest, AutoIncrementNumbersAreHandedOutOnPostAndShown) {
+  TTableDefinition orders{"orders",
+                          {{"no", ftAutoInc}, {"what", ftString, 10}},
+                          {{"no", {"no"}, tiPrimary}}};
+  TCursorImage image({orders});
+  auto table = OpenTable(image, "orders");
+  for (const char* what : {"gin", "rum"}) {
+    table->BeginInsert();
+    table->FieldNamed("what")->WriteText(what);
+    table->PostRecord();
+  }
+  EXPECT_EQ(table->FieldNamed("no")->ReadInteger(), 2);
+  EXPECT_EQ(Column(*table, "no"), (std::vector<std::string>{"1", "2"}));
+}
+
 TEST_F(TableTest, DuplicatePrimaryKeyIsRefusedAndTheInsertKeepsItsValues) {
   auto table = Drinks(3);
   table->BeginInsert();
