@@ -1,0 +1,127 @@
+#include "platform/Calendar.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+
+namespace tinydb {
+
+namespace {
+
+// Days from 1970-01-01 to the given proleptic Gregorian date (the civil
+// calendar algorithm of counting 400-year eras that start on 1 March).
+int64_t DaysFromCivil(int64_t y, int m, int d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, int64_t* y, int* m, int* d) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  *d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  *y = yoe + era * 400 + (*m <= 2);
+}
+
+// Day number of 1970-01-01.
+const int64_t kUnixEpochDay = DaysFromCivil(1970, 1, 1) - DaysFromCivil(1, 1, 1) + 1;
+
+bool IsLeapYear(int year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+struct TLocalNow {
+  std::tm Tm;
+  int Millisecond;
+};
+
+TLocalNow LocalNow() {
+  auto now = std::chrono::system_clock::now();
+  std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  TLocalNow result{};
+  localtime_r(&seconds, &result.Tm);
+  result.Millisecond = static_cast<int>(ms < 0 ? ms + 1000 : ms);
+  return result;
+}
+
+}  // namespace
+
+bool TryEncodeDate(int year, int month, int day, int32_t* day_number) {
+  static const int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+  int days = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+  if (day > days) return false;
+  *day_number = static_cast<int32_t>(DaysFromCivil(year, month, day) - DaysFromCivil(1, 1, 1) + 1);
+  return true;
+}
+
+void DecodeDate(int32_t day_number, int* year, int* month, int* day) {
+  int64_t y;
+  CivilFromDays(static_cast<int64_t>(day_number) - kUnixEpochDay, &y, month, day);
+  *year = static_cast<int>(y);
+}
+
+bool TryEncodeTime(int hour, int minute, int second, int millisecond, int32_t* ms) {
+  if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60 || second < 0 || second >= 60 ||
+      millisecond < 0 || millisecond >= 1000) {
+    return false;
+  }
+  *ms = ((hour * 60 + minute) * 60 + second) * 1000 + millisecond;
+  return true;
+}
+
+void DecodeTime(int32_t ms, int* hour, int* minute, int* second, int* millisecond) {
+  int32_t t = ms % kMsPerDay;
+  if (t < 0) t += kMsPerDay;
+  *millisecond = t % 1000;
+  t /= 1000;
+  *second = t % 60;
+  t /= 60;
+  *minute = t % 60;
+  *hour = t / 60;
+}
+
+void SplitDateTime(double value, int32_t* day_number, int32_t* ms) {
+  double total = std::round(value);
+  double day = std::floor(total / kMsPerDay);
+  *day_number = static_cast<int32_t>(day);
+  *ms = static_cast<int32_t>(total - day * kMsPerDay);
+}
+
+int32_t CurrentDayNumber() {
+  TLocalNow now = LocalNow();
+  int32_t day = 0;
+  TryEncodeDate(now.Tm.tm_year + 1900, now.Tm.tm_mon + 1, now.Tm.tm_mday, &day);
+  return day;
+}
+
+int32_t CurrentTimeOfDay() {
+  TLocalNow now = LocalNow();
+  int32_t ms = 0;
+  TryEncodeTime(now.Tm.tm_hour, now.Tm.tm_min, now.Tm.tm_sec > 59 ? 59 : now.Tm.tm_sec,
+                now.Millisecond, &ms);
+  return ms;
+}
+
+double CurrentDateTime() {
+  TLocalNow now = LocalNow();
+  int32_t day = 0;
+  int32_t ms = 0;
+  TryEncodeDate(now.Tm.tm_year + 1900, now.Tm.tm_mon + 1, now.Tm.tm_mday, &day);
+  TryEncodeTime(now.Tm.tm_hour, now.Tm.tm_min, now.Tm.tm_sec > 59 ? 59 : now.Tm.tm_sec,
+                now.Millisecond, &ms);
+  return static_cast<double>(day) * kMsPerDay + ms;
+}
+
+int CurrentYear() { return LocalNow().Tm.tm_year + 1900; }
+
+}  // namespace tinydb
