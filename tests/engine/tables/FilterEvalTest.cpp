@@ -151,6 +151,37 @@ TEST_F(FilterEvalTest, LikeMatchesWholeValues) {
   EXPECT_TRUE(Eval("name LIKE 'Mart_n_' AND code LIKE 'A%'", kNone));
 }
 
+// The matcher read literally: '%' last in the pattern matches the rest; at
+// the end of the value only the end of the pattern matches; '%' tries the
+// empty run first, then one more character.
+bool ReferenceLike(const std::string& v, size_t i, const std::string& p, size_t j) {
+  if (j < p.size() && p[j] == '%' && j == p.size() - 1) return true;
+  if (i == v.size()) return j == p.size();
+  if (j < p.size() && p[j] == '%') return ReferenceLike(v, i, p, j + 1) || ReferenceLike(v, i + 1, p, j);
+  if (j < p.size() && p[j] == '_') return ReferenceLike(v, i + 1, p, j + 1);
+  if (j == p.size() || p[j] != v[i]) return false;
+  return ReferenceLike(v, i + 1, p, j + 1);
+}
+
+TEST(LikeMatchTest, AgreesWithTheBacktrackingDefinitionOnEverySmallCase) {
+  const char alphabet[] = "ab%_";
+  for (int length = 0; length <= 4; ++length) {
+    for (int bits = 0; bits < (1 << length); ++bits) {
+      std::string value;
+      for (int k = 0; k < length; ++k) value += (bits >> k & 1) ? 'b' : 'a';
+      for (int pattern_length = 0; pattern_length <= 5; ++pattern_length) {
+        int count = 1 << (2 * pattern_length);
+        for (int code = 0; code < count; ++code) {
+          std::string pattern;
+          for (int k = 0; k < pattern_length; ++k) pattern += alphabet[(code >> (2 * k)) & 3];
+          ASSERT_EQ(ReferenceLike(value, 0, pattern, 0), LikeMatch(value, pattern, false))
+              << "'" << value << "' LIKE '" << pattern << "'";
+        }
+      }
+    }
+  }
+}
+
 TEST_F(FilterEvalTest, Arithmetic) {
   record_.SetInt32("qty", 2147483647);
   record_.SetInt64("big", 9223372036854775807LL);
