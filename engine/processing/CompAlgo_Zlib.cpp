@@ -47,17 +47,47 @@ void ReplaceContents(TStream& target, TMemoryStream& result) {
   target.SetPosition(0);
 }
 
-// Ends a deflate or inflate stream however its owner leaves.
-struct DeflateGuard {
-  z_stream* zs;
-  ~DeflateGuard() { deflateEnd(zs); }
-};
-struct InflateGuard {
-  z_stream* zs;
-  ~InflateGuard() { inflateEnd(zs); }
-};
-
 }  // namespace
+
+TCompAlgo_Zlib::TCompAlgo_Zlib(void* owner)
+    : TCompressAlgo(owner), in_(new uint8_t[kBufferSize]), out_(new uint8_t[kBufferSize]) {}
+
+TCompAlgo_Zlib::~TCompAlgo_Zlib() {
+  if (deflater_) deflateEnd(deflater_.get());
+  if (inflater_) inflateEnd(inflater_.get());
+}
+
+z_stream* TCompAlgo_Zlib::Deflater() {
+  const int level = ZlibLevel();
+  if (deflater_ && deflater_level_ != level) {
+    deflateEnd(deflater_.get());
+    deflater_.reset();
+  }
+  if (!deflater_) {
+    auto zs = std::make_unique<z_stream>();
+    if (deflateInit(zs.get(), level) != Z_OK) throw EZlibError();
+    deflater_ = std::move(zs);
+    deflater_level_ = level;
+  } else if (deflateReset(deflater_.get()) != Z_OK) {
+    throw EZlibError();
+  }
+  deflater_->next_in = Z_NULL;
+  deflater_->avail_in = 0;
+  return deflater_.get();
+}
+
+z_stream* TCompAlgo_Zlib::Inflater() {
+  if (!inflater_) {
+    auto zs = std::make_unique<z_stream>();
+    if (inflateInit(zs.get()) != Z_OK) throw EZlibError();
+    inflater_ = std::move(zs);
+  } else if (inflateReset(inflater_.get()) != Z_OK) {
+    throw EZlibError();
+  }
+  inflater_->next_in = Z_NULL;
+  inflater_->avail_in = 0;
+  return inflater_.get();
+}
 
 int TCompAlgo_Zlib::ZlibLevel() const {
   switch (level_) {
@@ -99,19 +129,16 @@ void TCompAlgo_Zlib::Compress(TStream& source, TStream& dest) {
   if (total_ > std::numeric_limits<int32_t>::max()) throw EWriteError();
   WriteInt32(dest, static_cast<int32_t>(total_));
 
-  z_stream zs{};
-  if (deflateInit(&zs, ZlibLevel()) != Z_OK) throw EZlibError();
-  DeflateGuard guard{&zs};
-
-  std::vector<uint8_t> in(kBufferSize);
-  std::vector<uint8_t> out(kBufferSize);
-  zs.next_out = out.data();
+  z_stream& zs = *Deflater();
+  uint8_t* const in = in_.get();
+  uint8_t* const out = out_.get();
+  zs.next_out = out;
   zs.avail_out = kBufferSize;
   auto write_out = [&] {
     const int64_t have = kBufferSize - zs.avail_out;
     if (have == 0) return;
-    dest.WriteBuffer(out.data(), have);
-    zs.next_out = out.data();
+    dest.WriteBuffer(out, have);
+    zs.next_out = out;
     zs.avail_out = kBufferSize;
     FireEncode(ProgressPercent(static_cast<int64_t>(zs.total_in), total_));
   };
@@ -121,9 +148,9 @@ void TCompAlgo_Zlib::Compress(TStream& source, TStream& dest) {
   for (;;) {
     if (zs.avail_in == 0 && read < total_) {
       const int64_t n = std::min<int64_t>(kBufferSize, total_ - read);
-      source.ReadBuffer(in.data(), n);
+      source.ReadBuffer(in, n);
       read += n;
-      zs.next_in = in.data();
+      zs.next_in = in;
       zs.avail_in = static_cast<uInt>(n);
     }
     const int rc = deflate(&zs, read == total_ ? Z_FINISH : Z_NO_FLUSH);
@@ -160,21 +187,18 @@ void TCompAlgo_Zlib::Uncompress(TStream& source, TStream& dest) {
   const int64_t wanted = stated;
   if (wanted > kMaxDeflateRatio * remaining + kRatioSlack) throw EReadError();
 
-  z_stream zs{};
-  if (inflateInit(&zs) != Z_OK) throw EZlibError();
-  InflateGuard guard{&zs};
-
-  std::vector<uint8_t> in(kBufferSize);
-  std::vector<uint8_t> out(kBufferSize);
+  z_stream& zs = *Inflater();
+  uint8_t* const in = in_.get();
+  uint8_t* const out = out_.get();
   int64_t produced = 0;
   bool input_ended = false;
   for (;;) {
     if (zs.avail_in == 0 && !input_ended) {
-      const int64_t got = source.Read(in.data(), kBufferSize);
+      const int64_t got = source.Read(in, kBufferSize);
       if (got <= 0) {
         input_ended = true;
       } else {
-        zs.next_in = in.data();
+        zs.next_in = in;
         zs.avail_in = static_cast<uInt>(got);
         FireDecode(ProgressPercent(source.Position(), total_));
       }
@@ -184,14 +208,14 @@ void TCompAlgo_Zlib::Uncompress(TStream& source, TStream& dest) {
     const bool value_complete = produced == wanted;
     const uInt room =
         value_complete ? 1 : static_cast<uInt>(std::min<int64_t>(kBufferSize, wanted - produced));
-    zs.next_out = out.data();
+    zs.next_out = out;
     zs.avail_out = room;
     const int rc = inflate(&zs, Z_NO_FLUSH);
     const int64_t have = room - zs.avail_out;
     if (value_complete) {
       if (have > 0) break;  // the stream goes on past the stated length
     } else if (have > 0) {
-      dest.WriteBuffer(out.data(), have);
+      dest.WriteBuffer(out, have);
       produced += have;
     }
     if (rc == Z_STREAM_END) {

@@ -5,7 +5,10 @@
 // empty envelope.
 #pragma once
 
+#include <zlib.h>
+
 #include <cstdint>
+#include <memory>
 
 #include "platform/Errors.h"
 #include "processing/DataProcess.h"
@@ -23,7 +26,10 @@ class TCompAlgo_Zlib : public TCompressAlgo {
   // Working buffer size for both directions (64 KiB).
   static constexpr int kBufferSize = 64 * 1024;
 
-  explicit TCompAlgo_Zlib(void* owner) : TCompressAlgo(owner) {}
+  explicit TCompAlgo_Zlib(void* owner);
+  ~TCompAlgo_Zlib() override;
+  TCompAlgo_Zlib(const TCompAlgo_Zlib&) = delete;
+  TCompAlgo_Zlib& operator=(const TCompAlgo_Zlib&) = delete;
 
   // Compresses the whole of |source| (from its start; |size| is not used)
   // into |dest| as an envelope, replacing |dest|'s contents. Fires
@@ -49,8 +55,20 @@ class TCompAlgo_Zlib : public TCompressAlgo {
   void Compress(TStream& source, TStream& dest);
   void Uncompress(TStream& source, TStream& dest);
 
+  // The deflate and inflate states and the two working buffers are made on
+  // first use and kept: every value passes through here, and setting up
+  // zlib's state and 128 KiB of buffers per value would cost more than
+  // compressing a typical memo. Each operation starts from a reset state.
+  z_stream* Deflater();
+  z_stream* Inflater();
+
   uint8_t level_ = 1;
   int64_t total_ = 0;  // input size of the running operation, for progress
+  std::unique_ptr<z_stream> deflater_;
+  int deflater_level_ = 0;
+  std::unique_ptr<z_stream> inflater_;
+  std::unique_ptr<uint8_t[]> in_;
+  std::unique_ptr<uint8_t[]> out_;
 };
 
 }  // namespace tinydb
