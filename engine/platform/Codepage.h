@@ -18,4 +18,10 @@ std::string Cp1252ToUtf8(std::string_view text);
 // character with no Windows-1252 form.
 bool Utf8ToCp1252(std::string_view text, std::string* out);
 
+// True when two Windows-1252 names are equal ignoring letter case: ASCII,
+// the accented letters and the pairs S/s caron, OE/oe, Z/z caron and
+// Y/y diaeresis. Names of databases, sessions, tables, indexes, fields and
+// modules all compare this way.
+bool SameText(std::string_view a, std::string_view b);
+
 }  // namespace tinydb

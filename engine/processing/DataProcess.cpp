@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Codepage.h"
 #include "platform/Errors.h"
 #include "processing/CompAlgo_Zlib.h"
 #include "processing/EncAlgo.h"
@@ -19,13 +20,6 @@ constexpr int64_t kEncryptChunkSize = 4096;
 const char kGeneralError[] = "General error";
 const char kCompressionNotFound[] = "Compression algorithm module '%s' not found";
 const char kEncryptionNotFound[] = "Encryption algorithm module '%s' not found";
-
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-  auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 // One kind's ordered list of (class, factory, name).
 template <class Factory>
@@ -53,7 +47,7 @@ class TModuleRegistry {
   int Find(const std::string& name, Entry* found) const {
     std::lock_guard<std::mutex> lock(mutex_);
     for (size_t i = 0; i < entries_.size(); ++i) {
-      if (SameNameIgnoringCase(entries_[i].name, name)) {
+      if (SameText(entries_[i].name, name)) {
         if (found != nullptr) *found = entries_[i];
         return static_cast<int>(i);
       }

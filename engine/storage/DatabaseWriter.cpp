@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/Codepage.h"
 #include "platform/Errors.h"
 #include "processing/HashBase.h"
 #include "processing/Hash_SHA.h"
@@ -18,27 +19,6 @@ namespace {
 const char* const kCompressionModules[] = {"ZLIB"};
 const char* const kEncryptionModules[] = {"Blowfish", "Twofish", "Gost"};
 constexpr int kMaxEncryptMode = 4;
-
-// Windows-1252 letters fold to lower case: ASCII, the accented letters
-// 0xC0..0xDE (not 0xD7) and the four pairs in 0x80..0x9F.
-unsigned char FoldCase(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-  switch (c) {
-    case 0x8A: return 0x9A;  // S caron
-    case 0x8C: return 0x9C;  // OE
-    case 0x8E: return 0x9E;  // Z caron
-    case 0x9F: return 0xFF;  // Y diaeresis
-  }
-  return c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  return true;
-}
 
 [[noreturn]] void Refuse(const std::string& message) { throw EDatabaseError(message); }
 
@@ -61,7 +41,7 @@ void CheckName(const std::string& name, const std::string& kind, size_t number,
 template <size_t N>
 const char* FindModule(const char* const (&known)[N], const std::string& name) {
   for (const char* module : known)
-    if (SameName(module, name)) return module;
+    if (SameText(module, name)) return module;
   return nullptr;
 }
 
@@ -104,10 +84,10 @@ void CheckIndex(const TIndexDefinition& index, const TTableDefinition& table,
   for (size_t k = 0; k < index.FieldNames.size(); ++k) {
     const std::string& name = index.FieldNames[k];
     bool known = false;
-    for (const TFieldDefinition& field : table.Fields) known = known || SameName(field.Name, name);
+    for (const TFieldDefinition& field : table.Fields) known = known || SameText(field.Name, name);
     if (!known) Refuse(what + " names the unknown field " + Quoted(name));
     for (size_t j = 0; j < k; ++j)
-      if (SameName(index.FieldNames[j], name))
+      if (SameText(index.FieldNames[j], name))
         Refuse(what + " names the field " + Quoted(name) + " twice");
   }
   const int all_options = tiPrimary | tiUnique | tiDescending | tiCaseInsensitive;
@@ -130,7 +110,7 @@ void CheckTable(const TTableDefinition& table, size_t number) {
       Refuse("Field name " + Quoted(field.Name) + " of " + where +
              " has a ';', which separates field names in lists");
     for (size_t g = 0; g < f; ++g)
-      if (SameName(table.Fields[g].Name, field.Name))
+      if (SameText(table.Fields[g].Name, field.Name))
         Refuse("Duplicate field name " + Quoted(field.Name) + " in " + where);
     CheckField(field, where);
     if (field.Type == ftAutoInc) {
@@ -149,7 +129,7 @@ void CheckTable(const TTableDefinition& table, size_t number) {
     const TIndexDefinition& index = table.Indexes[i];
     CheckName(index.Name, "Index", i + 1, " in " + where);
     for (size_t j = 0; j < i; ++j)
-      if (SameName(table.Indexes[j].Name, index.Name))
+      if (SameText(table.Indexes[j].Name, index.Name))
         Refuse("Duplicate index name " + Quoted(index.Name) + " in " + where);
     CheckIndex(index, table, where);
     if (index.Options & tiPrimary) {
@@ -163,7 +143,7 @@ void CheckTable(const TTableDefinition& table, size_t number) {
 
 int FieldNumber(const TTableDefinition& table, const std::string& name) {
   for (size_t f = 0; f < table.Fields.size(); ++f)
-    if (SameName(table.Fields[f].Name, name)) return static_cast<int>(f);
+    if (SameText(table.Fields[f].Name, name)) return static_cast<int>(f);
   return -1;  // not reached: the definition was checked
 }
 
@@ -223,7 +203,7 @@ void CheckDatabaseDefinition(const TDatabaseSettings& settings,
   for (size_t t = 0; t < tables.size(); ++t) {
     CheckTable(tables[t], t + 1);
     for (size_t u = 0; u < t; ++u)
-      if (SameName(tables[u].Name, tables[t].Name))
+      if (SameText(tables[u].Name, tables[t].Name))
         Refuse("Duplicate table name " + Quoted(tables[t].Name));
   }
 }

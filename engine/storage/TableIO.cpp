@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Codepage.h"
 #include "platform/Errors.h"
 #include "processing/Hash_CheckSum.h"
 
@@ -27,19 +28,10 @@ constexpr int kVerifiedWriteAttempts = 5;
 constexpr int64_t kUnixEpochDayNumber = 719163;
 constexpr int64_t kMillisecondsPerDay = 86400000;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
-
 template <class Def>
 int FirstNamed(const std::vector<Def>& defs, const std::string& name) {
   for (size_t i = 0; i < defs.size(); ++i)
-    if (SameNameIgnoringCase(defs[i].Name, name)) return static_cast<int>(i);
+    if (SameText(defs[i].Name, name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -291,7 +283,7 @@ void TTinyTableIO::Load() {
   io.GetTableNames(names);
   int table_no = -1;
   for (size_t t = 0; t < names.size(); ++t)
-    if (SameNameIgnoringCase(names[t], table_name_)) {
+    if (SameText(names[t], table_name_)) {
       table_no = static_cast<int>(t);
       break;
     }

@@ -8,11 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Codepage.h"
+
 namespace tinydb {
 
-// True when |a| and |b| are the same name ignoring case (Windows-1252
-// letters fold to their upper case).
-bool SameName(std::string_view a, std::string_view b);
 
 class TComponent {
  public:

@@ -277,7 +277,7 @@ std::string TTinyDatabase::StorageName() const {
 
 TTinyTableIO* TTinyDatabase::TableIOByName(const std::string& name) const {
   for (const auto& table_io : table_ios_)
-    if (SameName(table_io->TableName(), name)) return table_io.get();
+    if (SameText(table_io->TableName(), name)) return table_io.get();
   return nullptr;
 }
 

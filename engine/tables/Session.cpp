@@ -94,7 +94,7 @@ TTinySession* TTinySessionList::FindSession(const std::string& name) {
   if (name.empty()) return default_session_;
   std::lock_guard<std::mutex> hold(list_guard_);
   for (TTinySession* session : sessions_)
-    if (SameName(session->SessionName(), name)) return session;
+    if (SameText(session->SessionName(), name)) return session;
   return nullptr;
 }
 
@@ -305,9 +305,9 @@ void TTinySession::UpdateAutoSessionName() {
   if (Owner() == nullptr) return;
   for (TComponent* sibling : Owner()->Components()) {
     if (auto* cursor = dynamic_cast<TTDBDataSet*>(sibling)) {
-      if (!SameName(cursor->SessionName(), session_name_)) cursor->SetSessionName(session_name_);
+      if (!SameText(cursor->SessionName(), session_name_)) cursor->SetSessionName(session_name_);
     } else if (auto* database = dynamic_cast<TTinyDatabase*>(sibling)) {
-      if (!SameName(database->SessionName(), session_name_)) database->SetSessionName(session_name_);
+      if (!SameText(database->SessionName(), session_name_)) database->SetSessionName(session_name_);
     }
   }
 }
@@ -338,7 +338,7 @@ TTinyDatabase* TTinySession::FindDatabase(const std::string& name) const {
   for (TTinyDatabase* database : databases_) {
     if (database->DatabaseName().empty()) {
       if (name.empty() && database->Temporary()) return database;
-    } else if (SameName(database->DatabaseName(), name)) {
+    } else if (SameText(database->DatabaseName(), name)) {
       return database;
     }
   }
@@ -348,7 +348,7 @@ TTinyDatabase* TTinySession::FindDatabase(const std::string& name) const {
 void TTinySession::CheckNewDatabaseName(TTinyDatabase* database, const std::string& name) {
   if (name.empty()) return;
   for (TTinyDatabase* other : databases_) {
-    if (other == database || !SameName(other->DatabaseName(), name)) continue;
+    if (other == database || !SameText(other->DatabaseName(), name)) continue;
     if (other->Temporary() && other->UseCount() == 0) {
       delete other;
       return;

@@ -204,9 +204,9 @@ TEST_F(DatabaseTest, NamesMatchIgnoringCase) {
   EXPECT_EQ(lower_cursor.Database(), upper_cursor.Database());
   EXPECT_EQ(upper_cursor.Database()->UseCount(), 2);
 
-  EXPECT_TRUE(SameName("Drinks", "dRINKS"));
-  EXPECT_TRUE(SameName("\xC9t\xE9", "\xE9T\xC9"));  // Windows-1252 accented letters
-  EXPECT_FALSE(SameName("drink", "drinks"));
+  EXPECT_TRUE(SameText("Drinks", "dRINKS"));
+  EXPECT_TRUE(SameText("\xC9t\xE9", "\xE9T\xC9"));  // Windows-1252 accented letters
+  EXPECT_FALSE(SameText("drink", "drinks"));
 }
 
 TEST_F(DatabaseTest, SettingsOfAConnectedDatabaseAreFixed) {
