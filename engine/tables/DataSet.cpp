@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tables/DateTimeValue.h"
+#include "tables/MasterLink.h"
 
 namespace tinydb {
 
@@ -86,9 +87,14 @@ TTDEDataSet::TTempState::~TTempState() {
 
 // ---- TTDEDataSet ----
 
-TTDEDataSet::TTDEDataSet(TComponent* owner) : TTDBDataSet(owner) {}
+TTDEDataSet::TTDEDataSet(TComponent* owner)
+    : TTDBDataSet(owner),
+      filter_parser_(std::make_unique<TFilterParser>(static_cast<TFilterDataSource*>(this))) {}
 
-TTDEDataSet::~TTDEDataSet() = default;
+TTDEDataSet::~TTDEDataSet() {
+  // The sources over this cursor lose it; whoever follows them sees it go.
+  while (!data_sources_.empty()) data_sources_.back()->DataSetDestroyed();
+}
 
 void TTDEDataSet::SetActive(bool active) {
   if (active == Active()) return;
@@ -422,6 +428,7 @@ void TTDEDataSet::FieldChanged(TField* field) {
   if (auto_calc_fields_ && !calculating_ && !field->calculated_ &&
       (state_ == dsEdit || state_ == dsInsert) && current_ != nullptr)
     CalculateFields(*current_);
+  if (state_ == dsEdit || state_ == dsInsert) NotifyDataSources(TDataEvent::FieldChanged, field);
 }
 
 std::unique_ptr<TTinyBlobStream> TTDEDataSet::OpenBlobStream(TField* field, TBlobStreamMode mode) {
@@ -489,6 +496,46 @@ int TTDEDataSet::LocateCurrent() {
   DataSetError("Bookmark not found");
 }
 
+int TTDEDataSet::FindCurrent() const {
+  const int count = static_cast<int>(record_list_.size());
+  if (current_ == nullptr || count == 0) return -1;
+  const int32_t record_no = BufferRecordNo(*current_);
+  if (position_ >= 0 && position_ < count &&
+      record_list_[static_cast<size_t>(position_)].RecordNo == record_no)
+    return position_;
+  for (int i = 0; i < count; ++i) {
+    if (record_list_[static_cast<size_t>(i)].RecordNo == record_no) return i;
+  }
+  return -1;
+}
+
+void TTDEDataSet::RestoreCurrent() noexcept {
+  try {
+    if (position_ >= 0 && position_ < static_cast<int>(record_list_.size())) {
+      ReadRecordAt(position_, *current_);
+    } else {
+      ResyncCurrent();
+    }
+  } catch (...) {
+    // The error that ended the walk is the one to report.
+  }
+}
+
+void TTDEDataSet::Scrolled() {
+  Raise(AfterScroll);
+  NotifyDataSources(TDataEvent::RecordChanged);
+}
+
+void TTDEDataSet::NotifyDataSources(TDataEvent event, TField* field) {
+  if (data_sources_.empty()) return;
+  // A handler may add or remove sources: walk a copy.
+  const std::vector<TDataSource*> sources = data_sources_;
+  for (TDataSource* source : sources) {
+    if (std::find(data_sources_.begin(), data_sources_.end(), source) != data_sources_.end())
+      source->DataEvent(event, field);
+  }
+}
+
 void TTDEDataSet::GoFirst() {
   CheckActive();
   CheckBrowseMode();
@@ -497,7 +544,7 @@ void TTDEDataSet::GoFirst() {
   Fetch(gmNext, false);
   at_beginning_ = true;
   at_end_ = record_list_.empty();
-  Raise(AfterScroll);
+  Scrolled();
 }
 
 void TTDEDataSet::GoLast() {
@@ -509,7 +556,7 @@ void TTDEDataSet::GoLast() {
   if (record_list_.empty()) position_ = -1;
   at_end_ = true;
   at_beginning_ = record_list_.empty();
-  Raise(AfterScroll);
+  Scrolled();
 }
 
 void TTDEDataSet::GoNext() {
@@ -519,7 +566,7 @@ void TTDEDataSet::GoNext() {
   if (at_end_) return;
   at_beginning_ = false;
   if (Fetch(gmNext, false) == grEOF) at_end_ = true;
-  Raise(AfterScroll);
+  Scrolled();
 }
 
 void TTDEDataSet::GoPrior() {
@@ -529,7 +576,7 @@ void TTDEDataSet::GoPrior() {
   if (at_beginning_) return;
   at_end_ = false;
   if (Fetch(gmPrior, false) == grBOF) at_beginning_ = true;
-  Raise(AfterScroll);
+  Scrolled();
 }
 
 int32_t TTDEDataSet::RecordNumber() const {
@@ -545,7 +592,7 @@ void TTDEDataSet::SetRecordNumber(int32_t n) {
   Raise(BeforeScroll);
   position_ = n - 1;
   ResyncCurrent();
-  Raise(AfterScroll);
+  Scrolled();
 }
 
 int32_t TTDEDataSet::VisibleCount() const {
@@ -576,50 +623,7 @@ void TTDEDataSet::ReturnToBookmark(int32_t bookmark) {
   ReadRecordAt(position_, *current_);
   at_beginning_ = false;
   at_end_ = false;
-  Raise(AfterScroll);
+  Scrolled();
 }
-
-// ---- Filtering ----
-
-void TTDEDataSet::SetFilter(const std::string& text) {
-  if (Active()) CheckBrowseMode();
-  bool changed = text != filter_;
-  filter_ = text;
-  if (Active() && changed && filtered_) {
-    DropFilter();
-    ApplyFilter();
-  }
-}
-
-void TTDEDataSet::SetFiltered(bool on) {
-  if (!Active()) {
-    filtered_ = on;
-    return;
-  }
-  CheckBrowseMode();
-  if (on != filtered_) {
-    if (on) {
-      ApplyFilter();
-    } else {
-      DropFilter();
-    }
-    filtered_ = on;
-  }
-  GoFirst();
-}
-
-void TTDEDataSet::SetFilterOptions(TFilterOptions options) {
-  if (Active()) CheckBrowseMode();
-  bool changed = options != filter_options_;
-  filter_options_ = options;
-  if (Active() && changed && filtered_) {
-    DropFilter();
-    ApplyFilter();
-  }
-}
-
-void TTDEDataSet::ApplyFilter() {}
-
-void TTDEDataSet::DropFilter() {}
 
 }  // namespace tinydb

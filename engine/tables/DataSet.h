@@ -17,20 +17,18 @@
 #include "storage/TableIO.h"
 #include "tables/DBDataSet.h"
 #include "tables/Fields.h"
+#include "tables/FilterParser.h"
 
 namespace tinydb {
 
 class TTDEDataSet;
+class TDataSource;
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter };
 
 // What an error handler decides: let the error propagate, stop silently
 // (EAbort), or run the failed step again.
 enum TDataAction { daFail, daAbort, daRetry };
-
-// Filter options of the filter language.
-enum TFilterOption : uint8_t { foCaseInsensitive = 1, foNoPartialCompare = 2 };
-using TFilterOptions = uint8_t;
 
 // Bookmark flag stored with every record buffer.
 enum TBookmarkFlag : uint8_t { bfCurrent = 0, bfBOF = 1, bfEOF = 2, bfInserted = 3 };
@@ -72,7 +70,14 @@ class TTinyBlobStream : public TMemoryStream {
   bool modified_ = false;
 };
 
-class TTDEDataSet : public TTDBDataSet {
+// What a cursor tells the data sources that watch it.
+enum class TDataEvent {
+  ActiveChanged,  // the cursor opened or closed
+  RecordChanged,  // another record became current, or the current one was re-read
+  FieldChanged,   // a field of the record being edited or inserted was written
+};
+
+class TTDEDataSet : public TTDBDataSet, private TFilterDataSource {
  public:
   explicit TTDEDataSet(TComponent* owner = nullptr);
   ~TTDEDataSet() override;
@@ -151,19 +156,48 @@ class TTDEDataSet : public TTDBDataSet {
   std::unique_ptr<TTinyBlobStream> OpenBlobStream(TField* field, TBlobStreamMode mode);
 
   // ---- Filtering ----
-  // The filter text and options are kept here; ApplyFilter and DropFilter
-  // narrow and widen the cursor list.
+  // A record passes the filter when OnFilterRecord (if any) accepts it and
+  // then the compiled Filter text (if not empty) holds for it, evaluated
+  // with FilterOptions.
 
   const std::string& Filter() const { return filter_; }
+  // On an open cursor: ends an edit in progress and compiles a non-empty
+  // text first (its error changes nothing); when the text changed while
+  // Filtered, the cursor list is rebuilt and filtered again. Should that
+  // fail, the previous text comes back, the list stays unfiltered and the
+  // error propagates.
   virtual void SetFilter(const std::string& text);
   bool Filtered() const { return filtered_; }
+  // While closed only stored. While open: narrows (true) or widens (false)
+  // the cursor list when the value changes; in every case the first record
+  // becomes current. A failure to filter keeps the old value.
   virtual void SetFiltered(bool on);
   TFilterOptions FilterOptions() const { return filter_options_; }
+  // Like SetFilter, with the text kept; on failure the options stay new.
   virtual void SetFilterOptions(TFilterOptions options);
   // True while the cursor list holds only the records a filter accepted.
   bool FilterActive() const { return filter_active_; }
   // True while a master range narrows the cursor list.
   bool RangeActive() const { return range_active_; }
+
+  // ---- Match seeks ----
+  // Each moves to the nearest record of the cursor list, in its direction,
+  // that passes the filter (whether or not Filtered is on) and returns
+  // true; false leaves the current record (and raises no AfterScroll).
+  // First / Last start over from the first / last record, Next / Prior
+  // continue after / before the current one. An error while compiling
+  // moves nothing; an error while testing a record (a division by zero,
+  // an unreadable value, OnFilterRecord) returns to the record that was
+  // current and propagates.
+
+  bool SeekFirstMatch();
+  bool SeekLastMatch();
+  bool SeekNextMatch();
+  bool SeekPriorMatch();
+
+  // The master cursor's data source of a cursor that follows one (see
+  // TTinyTable); none here.
+  virtual TDataSource* MasterSource() const { return nullptr; }
 
   // ---- Events ----
 
@@ -190,8 +224,14 @@ class TTDEDataSet : public TTDBDataSet {
 
   // The buffer field reads and writes go to in the current state, or null.
   virtual TRecordBuffer* ActiveBuffer();
-  // Narrow / widen the cursor list by the filter (no-ops for now).
+  // Narrows the cursor list, as it stands, to the records that pass the
+  // filter, reporting OnFilterProgress for each, and makes the first record
+  // current. On error the list, the position and the current record stay
+  // as they were, and the error propagates.
   virtual void ApplyFilter();
+  // Widens the cursor list back to the records the cursor shows without a
+  // filter and makes the first record current (nothing here; TTinyTable
+  // reloads its list).
   virtual void DropFilter();
   // Reads cursor-list entry |pos| into |buffer|; outside the list the
   // buffer is left as it is.
@@ -237,6 +277,16 @@ class TTDEDataSet : public TTDBDataSet {
   // the entry there holds the buffer's record number, else a scan from
   // the start; "Bookmark not found" when absent.
   int LocateCurrent();
+  // Same, but -1 when the list does not hold the current record.
+  int FindCurrent() const;
+  // Re-reads the record at the cursor position after a failed walk over
+  // the list; a second failure is dropped in favour of the first.
+  void RestoreCurrent() noexcept;
+
+  // Raises AfterScroll and tells the watching data sources.
+  void Scrolled();
+  // Tells the data sources that watch this cursor about |event|.
+  void NotifyDataSources(TDataEvent event, TField* field = nullptr);
 
   // Runs a storage step, letting |handler| choose on an engine error.
   template <class Step>
@@ -259,6 +309,11 @@ class TTDEDataSet : public TTDBDataSet {
     TRecordBuffer* saved_calc_;
     TRecordBuffer* saved_key_;
   };
+
+  // The filter test of the record in the filter buffer (filter state).
+  bool RecordPassesFilter();
+  // Compiles Filter unless it is empty.
+  void CompileFilter();
 
   void Raise(const TDataSetNotifyEvent& event) {
     if (event) event(*this);
@@ -313,6 +368,22 @@ class TTDEDataSet : public TTDBDataSet {
   bool range_active_ = false;
 
  private:
+  friend class TDataSource;
+
+  // ---- What the filter parser reads of the record under test ----
+  std::string ComponentName() const override;
+  int FindFieldIndex(const std::string& name) const override;
+  int FieldDataType(int field_index) const override;
+  bool FieldIsBlob(int field_index) const override;
+  const uint8_t* FieldData(int field_index) override;
+  void ReadBlobText(int field_index, std::string* text) override;
+
+  // Seek over the cursor list from the start (|restart|) or from beside
+  // the current record, forwards or backwards.
+  bool SeekMatch(bool forward, bool restart);
+  // Stores a new filter text and options (SetFilter, SetFilterOptions).
+  void ChangeFilter(const std::string& text, TFilterOptions options);
+
   // Value access for field objects (TField calls these).
   bool GetFieldData(TField* field, void* dest);
   void SetFieldData(TField* field, const void* source);
@@ -324,6 +395,9 @@ class TTDEDataSet : public TTDBDataSet {
 
   bool program_fields_ = false;  // the program gave field objects
   bool calculating_ = false;
+
+  std::unique_ptr<TFilterParser> filter_parser_;  // holds the last compiled Filter
+  std::vector<TDataSource*> data_sources_;        // sources over this cursor
 };
 
 template <class Step>

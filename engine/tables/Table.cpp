@@ -1,5 +1,6 @@
 #include "tables/Table.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "storage/ValueCompare.h"
@@ -31,7 +32,10 @@ bool IsTextType(int field_type) {
 
 }  // namespace
 
-TTinyTable::TTinyTable(TComponent* owner) : TTDEDataSet(owner) {}
+TTinyTable::TTinyTable(TComponent* owner) : TTDEDataSet(owner) {
+  master_link_.OnMasterChange = [this] { MasterChanged(); };
+  master_link_.OnMasterDisable = [this] { MasterDisabled(); };
+}
 
 TTinyTable::~TTinyTable() {
   if (Active()) CloseSteps();
@@ -59,6 +63,10 @@ void TTinyTable::SetIndexName(const std::string& name) {
   index_name_ = name;
   CheckBrowseMode();
   ChooseActiveIndex();
+  range_active_ = false;
+  range_key_count_ = 0;
+  if (master_link_.Active() && !master_link_.Fields().empty())
+    ApplyMasterRange(master_link_.Fields());
   GoFirst();
 }
 
@@ -135,7 +143,15 @@ void TTinyTable::OpenCursor() {
     CloseSteps();
     throw;
   }
-  if (filtered_) ApplyFilter();
+  try {
+    if (master_link_.Active() && !master_link_.Fields().empty() && active_index_ >= 0)
+      RangeFromMaster(master_link_.Fields());
+    if (filtered_) ApplyFilter();
+  } catch (...) {
+    NotifyDataSources(TDataEvent::ActiveChanged);  // open all the same
+    throw;
+  }
+  NotifyDataSources(TDataEvent::ActiveChanged);
   Raise(AfterOpen);
 }
 
@@ -143,6 +159,7 @@ void TTinyTable::Close() {
   if (!Active()) return;
   Raise(BeforeClose);
   CloseSteps();
+  NotifyDataSources(TDataEvent::ActiveChanged);
   Raise(AfterClose);
 }
 
@@ -161,6 +178,7 @@ void TTinyTable::CloseSteps() {
   at_end_ = true;
   filter_active_ = false;
   range_active_ = false;
+  range_key_count_ = 0;
   filter_buffer_ = nullptr;
   calc_buffer_ = nullptr;
   key_buffer_ = nullptr;
@@ -230,7 +248,7 @@ void TTinyTable::BeginInsertAppend(bool append) {
   }
   modified_ = false;
   Raise(AfterInsert);
-  Raise(AfterScroll);
+  Scrolled();
 }
 
 void TTinyTable::PostRecord() {
@@ -248,6 +266,7 @@ void TTinyTable::PostRecord() {
   SetState(dsBrowse);
   ResyncCurrent();
   Raise(AfterPost);
+  NotifyDataSources(TDataEvent::RecordChanged);
 }
 
 void TTinyTable::PostInsert() {
@@ -329,7 +348,11 @@ void TTinyTable::CancelRecord() {
   SetState(dsBrowse);
   ResyncCurrent();
   Raise(AfterCancel);
-  if (inserting) Raise(AfterScroll);
+  if (inserting) {
+    Scrolled();
+  } else {
+    NotifyDataSources(TDataEvent::RecordChanged);  // the values are back
+  }
 }
 
 void TTinyTable::DeleteCurrent() {
@@ -354,7 +377,7 @@ void TTinyTable::DeleteCurrent() {
   SetState(dsBrowse);
   ResyncCurrent();
   Raise(AfterDelete);
-  Raise(AfterScroll);
+  Scrolled();
 }
 
 void TTinyTable::RefreshCursor() {
@@ -366,9 +389,112 @@ void TTinyTable::RefreshCursor() {
   record_list_ = table_io_->GetRecordList(active_index_ + 1);
   filter_active_ = false;
   position_ = keep;
+  if (range_active_) ReapplyRange();
   if (filtered_) ApplyFilter();
   ResyncCurrent();
   Raise(AfterRefresh);
+  NotifyDataSources(TDataEvent::RecordChanged);
+}
+
+// ---- Filter and master range ----
+
+void TTinyTable::DropFilter() {
+  ChooseActiveIndex();
+  if (range_active_ && active_index_ >= 0) {
+    NarrowToRange(record_list_);
+  } else {
+    range_active_ = false;
+    position_ = -1;
+    GoFirst();
+  }
+  can_modify_ = true;
+}
+
+void TTinyTable::SetMasterSource(TDataSource* source) { master_link_.SetDataSource(source); }
+
+void TTinyTable::SetMasterFields(const std::string& names) { master_link_.SetFieldNames(names); }
+
+void TTinyTable::MasterChanged() {
+  if (Active()) ApplyMasterRange(master_link_.Fields());
+}
+
+void TTinyTable::MasterDisabled() {
+  if (Active() && range_active_) CancelMasterRange();
+}
+
+void TTinyTable::ApplyMasterRange(const std::vector<TField*>& master_fields) {
+  CheckActive();
+  if (active_index_ < 0 || master_fields.empty()) return;
+  range_active_ = false;  // the new range is cut from the whole index
+  if (filtered_) SetFiltered(false);
+  CheckBrowseMode();
+  RangeFromMaster(master_fields);
+}
+
+void TTinyTable::RangeFromMaster(const std::vector<TField*>& master_fields) {
+  const TTinyIndexDef& index = table_io_->IndexDefs()[static_cast<size_t>(active_index_)];
+  const size_t n = std::min(master_fields.size(), index.FieldNumbers.size());
+  std::vector<TField*> key_fields;
+  for (size_t k = 0; k < n; ++k) {
+    const int field_no = index.FieldNumbers[k] + 1;
+    TField* key_field = nullptr;
+    for (int f = 0; f < FieldCount() && key_field == nullptr; ++f) {
+      if (!Fields(f)->Calculated() && Fields(f)->FieldNo() == field_no) key_field = Fields(f);
+    }
+    if (key_field == nullptr)
+      DataSetError(FormatMessage("Field '%s' not found",
+                                 table_io_->FieldDefs()[static_cast<size_t>(field_no - 1)].Name));
+    key_fields.push_back(key_field);
+  }
+  for (TRecordBuffer* key : {key_start_.get(), key_end_.get()}) {
+    TTempState key_state(*this, dsSetKey, key);
+    InitRecord(*key);
+    for (size_t k = 0; k < n; ++k) key_fields[k]->SetValue(master_fields[k]->Value());
+  }
+  modified_ = false;
+  range_key_count_ = static_cast<int>(n);
+  NarrowToRange(table_io_->GetRecordList(active_index_ + 1));
+}
+
+void TTinyTable::NarrowToRange(const TRecordList& source) {
+  TRecordList entries = source;  // |source| may be the cursor list itself
+  TRecordList range;
+  if (!entries.empty()) {
+    TFieldBuffers key;
+    BuildFieldBuffers(*key_start_, key);
+    const TSearchResult first =
+        table_io_->FindBoundary(entries, key, active_index_, range_key_count_, false, true);
+    const int start =
+        first.Outcome == TSearchOutcome::KeyAfter ? first.Position + 1 : first.Position;
+    BuildFieldBuffers(*key_end_, key);
+    const TSearchResult last =
+        table_io_->FindBoundary(entries, key, active_index_, range_key_count_, false, false);
+    const int end = last.Outcome == TSearchOutcome::KeyBefore ? last.Position - 1 : last.Position;
+    if (start <= end) range.assign(entries.begin() + start, entries.begin() + end + 1);
+  }
+  record_list_.swap(range);
+  filter_active_ = false;
+  range_active_ = true;
+  position_ = -1;
+  GoFirst();
+}
+
+void TTinyTable::ReapplyRange() {
+  CheckBrowseMode();
+  if (active_index_ < 0) DataSetError("No index currently active");
+  if (record_list_.empty()) return;
+  NarrowToRange(record_list_);
+}
+
+void TTinyTable::CancelMasterRange() {
+  CheckActive();
+  CheckBrowseMode();
+  range_active_ = false;
+  range_key_count_ = 0;
+  ChooseActiveIndex();
+  position_ = -1;
+  GoFirst();
+  if (filtered_) ApplyFilter();
 }
 
 // ---- Keys ----
@@ -491,7 +617,7 @@ bool TTinyTable::FindByKey(const std::string& key_names, const TFieldValues& val
   Fetch(gmCurrent, true);
   at_beginning_ = false;
   at_end_ = false;
-  Raise(AfterScroll);
+  Scrolled();
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tables/DataSet.h"
+#include "tables/MasterLink.h"
 
 namespace tinydb {
 
@@ -84,8 +85,35 @@ class TTinyTable : public TTDEDataSet {
   // empty dataset"); during an insert it cancels instead. Not stopped by
   // ReadOnly.
   void DeleteCurrent() override;
-  // Reloads the cursor list from storage, keeping the position's number.
+  // Reloads the cursor list from storage, keeping the position's number;
+  // a master range in force and the filter (when Filtered) are applied
+  // again, which makes the first record current. With a master range in
+  // force and no active index: "No index currently active".
   void RefreshCursor();
+
+  // ---- Master range ----
+  // A cursor linked to a master cursor shows only the records whose
+  // leading active-index key fields equal the master's MasterFields.
+
+  // The data source over the master cursor, or null.
+  TDataSource* MasterSource() const override { return master_link_.DataSource(); }
+  // Follows the cursor of |source| (null: none). "Circular datalinks are
+  // not allowed" when the chain of masters from |source| reaches this
+  // cursor; nothing changes then.
+  void SetMasterSource(TDataSource* source);
+  // The master's field names, separated by ";". Setting them while the
+  // master is open resolves them against it (an unknown name: the master's
+  // "Field '%s' not found", and the previous names stay).
+  const std::string& MasterFields() const { return master_link_.FieldNames(); }
+  void SetMasterFields(const std::string& names);
+  // Narrows the cursor list to the records of the active index whose first
+  // n key fields hold the values of the n |master_fields|, switching
+  // Filtered off first, and makes the first record current. Nothing when
+  // there is no active index (or no field).
+  void ApplyMasterRange(const std::vector<TField*>& master_fields);
+  // Widens the cursor list back to the whole active index (filtered again
+  // when Filtered) and makes the first record current.
+  void CancelMasterRange();
 
   // ---- Keys ----
 
@@ -111,6 +139,9 @@ class TTinyTable : public TTDEDataSet {
 
  protected:
   void OpenCursor() override;
+  // Reloads the cursor list from the active index (narrowed to the master
+  // range when one is in force) and makes the first record current.
+  void DropFilter() override;
 
  private:
   // Releases what a partly done opening acquired (no events).
@@ -137,10 +168,25 @@ class TTinyTable : public TTDEDataSet {
   // is checked first.
   int CursorPositionOf(const TRecordListEntry& entry, int hint) const;
 
+  // The master link's notifications.
+  void MasterChanged();
+  void MasterDisabled();
+  // Fills both range key buffers from |master_fields| and narrows the
+  // cursor list to their range within the active index's record list.
+  void RangeFromMaster(const std::vector<TField*>& master_fields);
+  // The cursor list := the entries of |source| (in active-index order)
+  // whose leading key fields equal the range key buffers; range active;
+  // first record current.
+  void NarrowToRange(const TRecordList& source);
+  // The range in force cut again out of the freshly reloaded cursor list.
+  void ReapplyRange();
+
   std::string table_name_;
   std::string index_name_;
   bool read_only_ = false;
   bool table_opened_ = false;  // table storage Open matched by Close
+  TMasterDataLink master_link_{this};
+  int range_key_count_ = 0;  // leading key fields the master range compares
 };
 
 }  // namespace tinydb
