@@ -29,8 +29,13 @@ int RunInfo(const std::vector<std::string>& args);
 // each problem found (or "ok") and returns 1 when there is any.
 int RunCheck(const std::vector<std::string>& args);
 
-// tdb dump DB TABLE [--password P] [--index NAME]: prints every record in
-// the cursor's order, one JSON object per line.
+// tdb dump DB TABLE [--password P] [--index NAME] [--filter TEXT
+// [--filtered] [--ci] [--no-partial]]: prints every record in the cursor's
+// order, one JSON object per line; with --filter only the records that
+// pass the filter text, sought one by one (or, with --filtered, the cursor
+// narrowed to them), comparing texts ignoring case (--ci) and without the
+// partial comparison of "abc*" constants (--no-partial). A filter that
+// does not compile throws its error.
 int RunDump(const std::vector<std::string>& args);
 
 // tdb insert DB TABLE [--password P]: appends one record per line of

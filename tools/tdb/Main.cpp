@@ -35,6 +35,7 @@ const char kUsage[] =
     "  tdb info DB [--password P]\n"
     "  tdb check DB [--password P]\n"
     "  tdb dump DB TABLE [--password P] [--index NAME]\n"
+    "           [--filter TEXT [--filtered] [--ci] [--no-partial]]\n"
     "  tdb insert DB TABLE [--password P] < RECORDS.jsonl\n"
     "  tdb delete DB TABLE (--key FIELD=VALUE | --all) [--password P]\n";
 

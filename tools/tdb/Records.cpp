@@ -72,8 +72,12 @@ void InsertRecord(tinydb::TTinyTable& table, const std::string& line) {
 }  // namespace
 
 int RunDump(const std::vector<std::string>& args) {
-  const TCommandLine line = ParseCommandLine(args, {"--password", "--index"}, {});
+  const TCommandLine line = ParseCommandLine(args, {"--password", "--index", "--filter"},
+                                             {"--filtered", "--ci", "--no-partial"});
   RequireDatabaseAndTable(line, "dump");
+  const std::optional<std::string> filter = line.Value("--filter");
+  if (!filter && (line.Has("--filtered") || line.Has("--ci") || line.Has("--no-partial")))
+    throw EUsageError("--filtered, --ci and --no-partial go with --filter TEXT");
   tinydb::TTinyTable table;
   OpenTable(table, line.Positional[0], line.Positional[1], line.Value("--password"));
   if (const std::optional<std::string> index = line.Value("--index")) {
@@ -85,8 +89,26 @@ int RunDump(const std::vector<std::string>& args) {
     if (!known) throw tinydb::EDatabaseError("Index '" + *index + "' not found");
     table.SetIndexName(name);
   }
-  for (table.GoFirst(); !table.AtEnd(); table.GoNext())
-    std::printf("%s\n", RecordJson(table).dump().c_str());
+  if (!filter) {
+    for (table.GoFirst(); !table.AtEnd(); table.GoNext())
+      std::printf("%s\n", RecordJson(table).dump().c_str());
+    return 0;
+  }
+  tinydb::TFilterOptions options = 0;
+  if (line.Has("--ci")) options |= tinydb::foCaseInsensitive;
+  if (line.Has("--no-partial")) options |= tinydb::foNoPartialCompare;
+  table.SetFilterOptions(options);
+  table.SetFilter(ToCp1252(*filter, "The filter"));  // a text that does not compile stops here
+  if (line.Has("--filtered")) {
+    // The cursor list narrowed to the matches, as a report sees it.
+    table.SetFiltered(true);
+    for (table.GoFirst(); !table.AtEnd(); table.GoNext())
+      std::printf("%s\n", RecordJson(table).dump().c_str());
+  } else {
+    // The matches sought one by one over the whole list, as the drink list is filled.
+    for (bool found = table.SeekFirstMatch(); found; found = table.SeekNextMatch())
+      std::printf("%s\n", RecordJson(table).dump().c_str());
+  }
   return 0;
 }
 
