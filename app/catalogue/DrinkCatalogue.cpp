@@ -1,0 +1,183 @@
+#include "catalogue/DrinkCatalogue.h"
+
+#include <climits>
+#include <utility>
+
+#include "platform/Errors.h"
+#include "storage/MemoryMedium.h"
+#include "tables/TinyDB.h"
+
+namespace zestoria {
+
+using tinydb::TTinyTable;
+
+tinydb::TTableDefinition DrinksTableDefinition() {
+  namespace f = drink_fields;
+  using namespace tinydb;
+  return TTableDefinition{kDrinksTableName,
+                          {{f::kId, ftInteger, 0, false},
+                           {f::kName, ftString, static_cast<int>(kDrinkNameLength), false},
+                           {f::kIngred, ftMemo, 0, false},
+                           {f::kDirections, ftMemo, 0, false},
+                           {f::kType, ftInteger, 0, false},
+                           {f::kSeason, ftInteger, 0, false},
+                           {f::kGlass, ftInteger, 0, false},
+                           {f::kTemp, ftInteger, 0, false},
+                           {f::kMarked, ftInteger, 0, false},
+                           {f::kComment, ftString, static_cast<int>(kDrinkCommentLength), false},
+                           {f::kStatus, ftString, static_cast<int>(kDrinkStatusLength), false},
+                           {f::kReadOnly, ftBoolean, 0, false}},
+                          {{kIdIndexName, {f::kId}, tiPrimary}, {"type", {f::kType}, 0}}};
+}
+
+tinydb::TDatabaseSettings CatalogueSettings() {
+  tinydb::TDatabaseSettings settings;
+  settings.Compressed = true;
+  settings.CompressAlgo = "ZLIB";
+  settings.Encrypted = true;
+  settings.EncryptAlgo = "Blowfish";
+  settings.EncryptMode = 1;
+  settings.Password = kCataloguePassword;
+  return settings;
+}
+
+TDrinkCatalogue::TDrinkCatalogue() = default;
+
+TDrinkCatalogue::~TDrinkCatalogue() {
+  Close();
+  if (image_named_) tinydb::UnregisterMemoryStream(&image_);
+}
+
+void TDrinkCatalogue::Open(const std::string& file_name) {
+  tinydb::TMemoryStream loaded;
+  loaded.LoadFromFile(file_name);
+  std::vector<uint8_t> bytes = loaded.Bytes();
+  OpenImage(std::move(bytes), file_name);
+}
+
+void TDrinkCatalogue::OpenImage(std::vector<uint8_t> image, const std::string& file_name) {
+  Close();
+  image_.Clear();
+  if (!image.empty()) image_.WriteBuffer(image.data(), static_cast<int64_t>(image.size()));
+  image_.SetPosition(0);
+  const std::string database_name = tinydb::MemoryStreamToDatabaseName(&image_);
+  image_named_ = true;
+
+  auto table = std::make_unique<TTinyTable>();
+  table->SetDatabaseName(database_name);
+  table->SetMediumType(tinydb::mtMemory);
+  table->SetPassword(kCataloguePassword);
+  table->SetTableName(kDrinksTableName);
+  table->SetFilterOptions(tinydb::foCaseInsensitive | tinydb::foNoPartialCompare);
+  table->Open();
+  if (!table->Active())
+    throw tinydb::EDatabaseError("Cannot open table '" + std::string(kDrinksTableName) + "'");
+  table->SetIndexName(kIdIndexName);
+  table_ = std::move(table);
+  file_name_ = file_name;
+  next_id_ = 0;
+}
+
+void TDrinkCatalogue::Close() {
+  if (table_) table_->Close();
+  table_.reset();
+  next_id_ = 0;
+}
+
+TTinyTable& TDrinkCatalogue::DrinkTable() {
+  if (!table_) throw tinydb::EDatabaseError("The drink catalogue is not open");
+  return *table_;
+}
+
+std::vector<TListedDrink> TDrinkCatalogue::ListDrinks(const std::string& filter,
+                                                      bool starting_up) {
+  namespace f = drink_fields;
+  TTinyTable& table = DrinkTable();
+  table.SetFilter(filter);
+  std::vector<TListedDrink> listed;
+  for (bool found = table.SeekFirstMatch(); found; found = table.SeekNextMatch()) {
+    TListedDrink drink;
+    drink.id = table.FieldNamed(f::kId)->ReadInteger();
+    drink.name = table.FieldNamed(f::kName)->ReadText();
+    drink.marked = table.FieldNamed(f::kMarked)->ReadInteger();
+    if (starting_up && drink.id >= next_id_) next_id_ = static_cast<int64_t>(drink.id) + 1;
+    if (starting_up && drink.marked == 1) {
+      table.BeginEdit();
+      try {
+        table.FieldNamed(f::kMarked)->WriteInteger(0);
+        table.PostRecord();
+      } catch (...) {
+        CancelAndRethrow();
+      }
+      drink.marked = 0;
+    }
+    listed.push_back(std::move(drink));
+  }
+  return listed;
+}
+
+bool TDrinkCatalogue::FindDrink(int32_t id) {
+  return DrinkTable().FindByKey(drink_fields::kId, tinydb::TFieldValue{static_cast<int64_t>(id)});
+}
+
+TDrink TDrinkCatalogue::LoadDrink(int32_t id) {
+  if (!FindDrink(id)) DrinkNotFound(id);
+  return ReadDrink(*table_);
+}
+
+int32_t TDrinkCatalogue::InsertDrink(const TDrink& drink, bool save) {
+  TTinyTable& table = DrinkTable();
+  if (next_id_ > INT32_MAX) throw tinydb::EDatabaseError("No drink id is left for a new drink");
+  const int32_t id = static_cast<int32_t>(next_id_);
+  table.BeginInsert();
+  try {
+    table.FieldNamed(drink_fields::kId)->WriteInteger(id);
+    WriteDrink(table, drink);
+    table.PostRecord();
+  } catch (...) {
+    CancelAndRethrow();
+  }
+  // The id is used up before saving: a failed save leaves the record in the
+  // image, and the next insert must not collide with it.
+  ++next_id_;
+  if (save) SaveDatabase();
+  return id;
+}
+
+void TDrinkCatalogue::UpdateDrink(const TDrink& drink, bool save) {
+  if (!FindDrink(drink.id)) DrinkNotFound(drink.id);
+  table_->BeginEdit();
+  try {
+    WriteDrink(*table_, drink);
+    table_->PostRecord();
+  } catch (...) {
+    CancelAndRethrow();
+  }
+  if (save) SaveDatabase();
+}
+
+void TDrinkCatalogue::DeleteDrink(int32_t id, bool save) {
+  if (!FindDrink(id)) DrinkNotFound(id);
+  table_->DeleteCurrent();
+  if (save) SaveDatabase();
+}
+
+void TDrinkCatalogue::SaveDatabase() {
+  if (!table_) throw tinydb::EDatabaseError("The drink catalogue is not open");
+  image_.SaveToFile(file_name_);
+}
+
+void TDrinkCatalogue::CancelAndRethrow() {
+  try {
+    if (table_ && table_->State() != tinydb::dsBrowse) table_->CancelRecord();
+  } catch (...) {
+    // The first error is the one worth reporting.
+  }
+  throw;
+}
+
+void TDrinkCatalogue::DrinkNotFound(int32_t id) {
+  throw tinydb::EDatabaseError("Drink " + std::to_string(id) + " not found");
+}
+
+}  // namespace zestoria

@@ -1,0 +1,61 @@
+#include "exchange/DrinkImport.h"
+
+#include "catalogue/DrinkCatalogue.h"
+
+namespace zestoria {
+
+namespace {
+
+constexpr size_t kImportQuestionLength = 32;  // "Import " and the name, before "?"
+
+}  // namespace
+
+std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file) {
+  std::vector<int32_t> ids;
+  ids.reserve(file.drinks.size());
+  try {
+    for (const TDrink& drink : file.drinks) ids.push_back(catalogue.InsertDrink(drink, false));
+  } catch (...) {
+    // Leave the image as it was: an import adds all of its drinks or none.
+    for (int32_t id : ids) {
+      try {
+        catalogue.DeleteDrink(id, false);
+      } catch (...) {
+        // The insert's error is the one to report.
+      }
+    }
+    throw;
+  }
+  catalogue.SaveDatabase();
+  return ids;
+}
+
+TImportResult ImportDrinkFile(TDrinkCatalogue& catalogue, const std::string& file_name) {
+  const TExchangeFile file = ReadExchangeFile(file_name);
+  TImportResult result;
+  result.collectionName = file.collectionName;
+  result.ids = AddImportedDrinks(catalogue, file);
+  return result;
+}
+
+std::string ImportQuestion(const std::string& collection_name) {
+  std::string question = "Import " + collection_name;
+  if (question.size() > kImportQuestionLength) question.resize(kImportQuestionLength);
+  return question + "?";
+}
+
+std::string ImportedQuestion(size_t added) {
+  return "Added " + std::to_string(added) + " drinks to the database." + "\n\r" +
+         "Display newly add drinks?";
+}
+
+std::string ImportedDrinksFilter(const std::vector<int32_t>& ids) {
+  std::string filter;
+  for (int32_t id : ids) {
+    if (!filter.empty()) filter += " or ";
+    filter += "id=" + std::to_string(id);
+  }
+  return filter;
+}
+
+}  // namespace zestoria

@@ -1,0 +1,57 @@
+// Drink list item texts: the padded name with the id behind it, reading the
+// id back, and the list's order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "catalogue/ListItem.h"
+#include "platform/Errors.h"
+
+namespace zestoria {
+namespace {
+
+TEST(ListItemTest, SixLetterNameAndId123) {
+  const std::string item = makeListItem("Gimlet", 123);
+  EXPECT_EQ(item.size(), 83u);
+  EXPECT_EQ(item.substr(0, 6), "Gimlet");
+  EXPECT_EQ(item.substr(6, 74), std::string(74, ' '));
+  EXPECT_EQ(item.substr(80), "123");
+  EXPECT_EQ(itemId(item), 123);
+}
+
+TEST(ListItemTest, IdsOfEveryLengthReadBack) {
+  for (int32_t id : {0, 7, -1, -42, 999999999, 1000000000, INT32_MAX, INT32_MIN}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(itemId(makeListItem("Kir", id)), id);
+    EXPECT_EQ(itemId(makeListItem(std::string(25, 'W'), id)), id);
+    EXPECT_EQ(itemId(makeListItem("", id)), id);
+  }
+}
+
+TEST(ListItemTest, LongNamesGetNoBlanks) {
+  EXPECT_EQ(makeListItem(std::string(80, 'x'), 5), std::string(80, 'x') + "5");
+  EXPECT_EQ(makeListItem(std::string(85, 'x'), 5), std::string(85, 'x') + "5");
+}
+
+TEST(ListItemTest, ItemsWithoutAnIdAreRefused) {
+  for (const std::string& item : {std::string(), std::string("Martini"), std::string(90, ' '),
+                                  makeListItem("Kir", 5) + "x", std::string(79, ' ') + "12345678901"}) {
+    EXPECT_THROW(itemId(item), tinydb::EConvertError) << "\"" << item << "\"";
+  }
+}
+
+TEST(ListItemTest, ListOrderIgnoresCaseAndPutsId10BeforeId9) {
+  std::vector<std::string> items = {makeListItem("Zombie", 1), makeListItem("Apple", 9),
+                                    makeListItem("apple", 10), makeListItem("Bellini", 2)};
+  std::stable_sort(items.begin(), items.end(), ListItemLess);
+  std::vector<int32_t> ids;
+  for (const std::string& item : items) ids.push_back(itemId(item));
+  // Equal names stand together, in the order of the id texts ("10" < "9").
+  EXPECT_EQ(ids, (std::vector<int32_t>{10, 9, 2, 1}));
+}
+
+}  // namespace
+}  // namespace zestoria
