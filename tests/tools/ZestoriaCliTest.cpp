@@ -1,0 +1,195 @@
+// mkcatalogue and zestoria-cli as a user runs them: build a catalogue from a
+// drinks source, list, show, export and import drinks.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct TRun {
+  int exit_code;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ShellQuote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+json Drink(const std::string& name, std::vector<std::string> ingredients, const std::string& type,
+           const std::string& glass) {
+  return {{"name", name},
+          {"comment", "About " + name},
+          {"ingredients", ingredients},
+          {"directions", "Make " + name + "."},
+          {"type", type},
+          {"glass", glass},
+          {"season", "All"},
+          {"temp", "Cold"},
+          {"read_only", false}};
+}
+
+class ZestoriaCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "zestoria-cli-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    dir_ = pattern;
+    drinks_ = json::array({Drink("martini", {"2 oz Gin", "1/2 oz Dry Vermouth"}, "Martini", "Cocktail"),
+                           Drink("Screwdriver", {"1 1/2 oz Vodka", "Orange Juice"}, "Highball", "Highball"),
+                           Drink("Gimlet", {"2 oz GIN", "1/2 oz Lime Juice"}, "Cocktail", "Cocktail"),
+                           Drink("Moscow Mule", {"Vodka", "Ginger Beer"}, "Highball", "Collins"),
+                           Drink("Café Royal", {"Coffee", "Cognac"}, "Coffee", "Coffee Cup")});
+    drinks_[4]["read_only"] = true;
+    drinks_[4]["status"] = "X";
+    drinks_[4]["temp"] = "Hot";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  TRun Run(const std::string& program, const std::vector<std::string>& args) const {
+    std::string command = ShellQuote(program);
+    for (const std::string& arg : args) command += " " + ShellQuote(arg);
+    command += " >" + ShellQuote(Path("stdout")) + " 2>" + ShellQuote(Path("stderr"));
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")),
+            ReadFile(Path("stderr"))};
+  }
+  TRun Cli(std::vector<std::string> args) const { return Run(ZESTORIA_CLI, args); }
+
+  // Builds |db| from |drinks| as the build does.
+  TRun Build(const json& drinks, const std::string& db) {
+    WriteFile(Path("drinks.json"), json{{"drinks", drinks}}.dump());
+    return Run(ZESTORIA_MKCATALOGUE, {Path("drinks.json"), Path(db)});
+  }
+
+  fs::path dir_;
+  json drinks_;
+};
+
+TEST_F(ZestoriaCliTest, ListsTheGinDrinksByNameIgnoringCase) {
+  ASSERT_EQ(Build(drinks_, "z.tdb").exit_code, 0);
+  TRun run = Cli({"list", "--db", Path("z.tdb"), "--filter", "ingred LIKE '%Gin%'"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "3\tGimlet\n1\tmartini\n4\tMoscow Mule\n");
+
+  run = Cli({"list", "--db", Path("z.tdb")});
+  EXPECT_EQ(run.out, "5\tCafé Royal\n3\tGimlet\n1\tmartini\n4\tMoscow Mule\n2\tScrewdriver\n");
+
+  run = Cli({"list", "--db", Path("z.tdb"), "--filter", "ingred LIKE '%Rum%'"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(Cli({"list", "--db", Path("z.tdb"), "--filter", "ingred LIKE"}).exit_code, 1);
+}
+
+TEST_F(ZestoriaCliTest, ShowsADrinkWithCategoryNames) {
+  ASSERT_EQ(Build(drinks_, "z.tdb").exit_code, 0);
+  const TRun run = Cli({"show", "5", "--db", Path("z.tdb")});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  json expected = drinks_[4];
+  expected["id"] = 5;
+  expected["marked"] = 0;
+  EXPECT_EQ(json::parse(run.out), expected);
+
+  const TRun missing = Cli({"show", "99", "--db", Path("z.tdb")});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_NE(missing.err.find("Drink 99 not found"), std::string::npos) << missing.err;
+}
+
+TEST_F(ZestoriaCliTest, ExportThenImportAddsTheDrinksUnderNewIds) {
+  ASSERT_EQ(Build(drinks_, "z.tdb").exit_code, 0);
+  TRun run = Cli({"export", Path("gin.zdr"), "--db", Path("z.tdb"), "--filter", "ingred LIKE '%gin%'",
+                  "--name", "Gin drinks"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "Exported 3 drinks\n");
+
+  run = Cli({"import", Path("gin.zdr"), "--db", Path("z.tdb")});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "Added 3 drinks\n6 7 8\n");
+  for (auto [original, copy] : {std::pair{"1", "6"}, {"3", "7"}, {"4", "8"}}) {
+    json a = json::parse(Cli({"show", original, "--db", Path("z.tdb")}).out);
+    json b = json::parse(Cli({"show", copy, "--db", Path("z.tdb")}).out);
+    a.erase("id");
+    b.erase("id");
+    EXPECT_EQ(a, b) << original << " / " << copy;
+  }
+}
+
+TEST_F(ZestoriaCliTest, DamagedExchangeFileChangesNothing) {
+  ASSERT_EQ(Build(drinks_, "z.tdb").exit_code, 0);
+  ASSERT_EQ(Cli({"export", Path("all.zdr"), "--db", Path("z.tdb")}).exit_code, 0);
+  std::string bytes = ReadFile(Path("all.zdr"));
+  bytes[40 + 328 * 4 + 60] = 9;  // record 5: a status of 9 characters
+  WriteFile(Path("all.zdr"), bytes);
+  const std::string before = ReadFile(Path("z.tdb"));
+
+  const TRun run = Cli({"import", Path("all.zdr"), "--db", Path("z.tdb")});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("record 5"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(Path("z.tdb")), before);
+}
+
+TEST_F(ZestoriaCliTest, MkcatalogueRefusesWhatTheCatalogueCannotHold) {
+  struct TCase {
+    const char* what;
+    const char* key;
+    json value;
+    const char* expected;
+  };
+  const TCase cases[] = {
+      {"not Windows-1252", "directions", "Stir \xCE\xA9 times",
+       "drink 2 \"Screwdriver\" has U+03A9 in its directions that Windows-1252 cannot hold"},
+      {"unknown type", "type", "Sours", "drink 2 \"Screwdriver\" has the unknown type \"Sours\""},
+      {"lower-case glass", "glass", "highball", "unknown glass \"highball\""},
+      {"long name", "name", std::string(26, 'n'), "has a name of 26 characters, at most 25"},
+      {"long status", "status", "ABCDE", "has a status of 5 characters, at most 4"},
+      {"unknown key", "glas", "Highball", "has an unknown key \"glas\""},
+      {"not a flag", "read_only", "yes", "\"read_only\" that is not true or false"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    json drinks = drinks_;
+    drinks[1][c.key] = c.value;
+    const TRun run = Build(drinks, "bad.tdb");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find(c.expected), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(Path("bad.tdb")));
+  }
+  json drinks = drinks_;
+  drinks[1].erase("season");
+  EXPECT_NE(Build(drinks, "bad.tdb").err.find("has no \"season\""), std::string::npos);
+}
+
+TEST_F(ZestoriaCliTest, DatabaseBesideTheToolIsTheDefaultAndWrongUseIsUsageError) {
+  const TRun run = Cli({"list"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_FALSE(run.out.empty());
+  EXPECT_EQ(Cli({}).exit_code, 2);
+  EXPECT_EQ(Cli({"list", "--bogus", "x"}).exit_code, 2);
+  EXPECT_EQ(Cli({"show", "seven"}).exit_code, 2);
+  EXPECT_EQ(Cli({"import"}).exit_code, 2);
+}
+
+}  // namespace
