@@ -157,7 +157,9 @@ void TEncryptAlgo::Transform(TStream* source, TStream* dest, int64_t size, bool 
   auto fire = [&](int percent) { encrypting ? FireEncode(percent) : FireDecode(percent); };
 
   fire(0);
-  std::vector<uint8_t> chunk(kEncryptChunkSize);
+  // No bigger than the value: a small value neither fills nor wipes a
+  // whole chunk.
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::clamp<int64_t>(size, 0, kEncryptChunkSize)));
   try {
     // Separate positions: with |dest| == |source| each chunk is written
     // back where it was read.

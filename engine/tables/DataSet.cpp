@@ -208,6 +208,8 @@ void TTDEDataSet::UnbindFields() {
 // ---- Record buffers ----
 
 void TTDEDataSet::ComputeRecordLayout() {
+  read_buffers_.Clear();
+  read_buffers_for_ = nullptr;
   const std::vector<TTinyFieldDef>& schema = table_io_->FieldDefs();
   field_offsets_.assign(schema.size(), -1);
   int offset = 0;
@@ -365,9 +367,12 @@ TRecordBuffer* TTDEDataSet::ActiveBuffer() {
 
 void TTDEDataSet::ReadRecordAt(int pos, TRecordBuffer& buffer) {
   if (pos < 0 || pos >= static_cast<int>(record_list_.size())) return;
-  TFieldBuffers buffers;
-  BuildFieldBuffers(buffer, buffers);
-  table_io_->ReadRecord(buffers, record_list_, pos);
+  if (read_buffers_for_ != &buffer) {
+    read_buffers_for_ = nullptr;
+    BuildFieldBuffers(buffer, read_buffers_);
+    read_buffers_for_ = &buffer;
+  }
+  table_io_->ReadRecord(read_buffers_, record_list_, pos);
   SetBufferRecordNo(buffer, record_list_[static_cast<size_t>(pos)].RecordNo, bfCurrent);
   CalculateFields(buffer);
 }

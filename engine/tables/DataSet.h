@@ -396,6 +396,12 @@ class TTDEDataSet : public TTDBDataSet, private TFilterDataSource {
   bool program_fields_ = false;  // the program gave field objects
   bool calculating_ = false;
 
+  // The field value buffers of the last ReadRecordAt and the record buffer
+  // they point into: reading the next record into the same buffer reuses
+  // them. Forgotten whenever the layout is computed (at every opening).
+  TFieldBuffers read_buffers_;
+  const TRecordBuffer* read_buffers_for_ = nullptr;
+
   std::unique_ptr<TFilterParser> filter_parser_;  // holds the last compiled Filter
   std::vector<TDataSource*> data_sources_;        // sources over this cursor
 };

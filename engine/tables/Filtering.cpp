@@ -188,7 +188,10 @@ bool TTDEDataSet::SeekMatch(bool forward, bool restart) {
   }
   if (!found) position_ = remembered;
   if (count == 0) return false;
-  Fetch(gmCurrent, true);
+  // A match was read into the current buffer a moment ago and the filter
+  // only read it: reading it again would give the same bytes. A handler or
+  // calculated fields may have touched the buffer, so then it is re-read.
+  if (!found || OnFilterRecord || HasCalculatedFields()) Fetch(gmCurrent, true);
   if (!found) return false;
   at_beginning_ = false;
   at_end_ = false;
