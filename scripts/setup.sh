@@ -12,6 +12,7 @@ PACKAGES=(
   libbenchmark-dev
   zlib1g-dev libicu-dev
   nlohmann-json3-dev
+  libsqlite3-dev
 )
 
 missing=()

@@ -223,7 +223,7 @@ TEST_F(TdbFilterTest, AFilterThatFailsPrintsItsMessageAndExitsWithOne) {
     EXPECT_EQ(1, run.exit_code) << c.options[1];
     EXPECT_EQ(c.message, run.err) << c.options[1];
   }
-  for (const std::string& flag : {"--filtered", "--ci", "--no-partial"}) {
+  for (const char* flag : {"--filtered", "--ci", "--no-partial"}) {
     const TRun run = Dump("db.tdb", {flag});
     EXPECT_EQ(2, run.exit_code) << flag;
     EXPECT_NE(std::string::npos, run.err.find("usage:")) << run.err;
