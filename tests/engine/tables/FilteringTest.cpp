@@ -297,6 +297,22 @@ TEST_F(FilteringTest, TheWaitCursorShowsWhileTheFilterIsApplied) {
   EXPECT_TRUE(shown.empty());
 }
 
+TEST_F(FilteringTest, CalculatedFieldsTakePartInTheFilter) {
+  TTinyTable table;
+  Aim(table, image_, "drinks", "id");
+  TField* id = table.DefineField("id");
+  table.DefineField("marked");
+  TField* twice = table.DefineCalculatedField("twice", ftInteger);
+  table.OnCalcFields = [&](TTDEDataSet&) { twice->WriteInteger(id->ReadInteger() * 2); };
+  table.Open();
+  table.SetFilter("twice > 6 AND marked = 1");
+  std::vector<int> ids;
+  for (bool found = table.SeekFirstMatch(); found; found = table.SeekNextMatch())
+    ids.push_back(id->ReadInteger() * 100 + twice->ReadInteger());
+  EXPECT_EQ(ids, (std::vector<int>{408, 612}));
+  EXPECT_EQ(ErrorOf([&] { table.SetFilter("name = 'x'"); }), "Field 'name' not found");
+}
+
 TEST(LongFilterTest, AHundredThousandTermOrFilterNarrowsASmallTable) {
   TCursorImage image({DrinksTable()});
   auto table = OpenTable(image, "drinks", "id");
