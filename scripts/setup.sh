@@ -13,6 +13,8 @@ PACKAGES=(
   zlib1g-dev libicu-dev
   nlohmann-json3-dev
   libsqlite3-dev
+  qt6-base-dev qt6-qpa-plugins
+  libchm-dev fp-utils
 )
 
 missing=()

@@ -1,0 +1,118 @@
+// The Qt implementation of the platform services.
+#include "shell/Platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QThread>
+
+#if __has_include("shell/HelpViewer.h")
+#include "shell/HelpViewer.h"
+#define ZESTORIA_HAS_HELP_VIEWER 1
+#endif
+
+namespace {
+
+const char kTitle[] = "Zestoria 2010";
+
+QWidget* DialogOwner() { return QApplication::activeWindow(); }
+
+void Box(QMessageBox::Icon icon, const QString& text) {
+  QMessageBox box(icon, QString::fromLatin1(kTitle), text, QMessageBox::Ok, DialogOwner());
+  box.exec();
+}
+
+class TQtPlatform final : public TPlatform {
+ public:
+  bool Confirm(const QString& text) override {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kTitle), text,
+                    QMessageBox::Yes | QMessageBox::No, DialogOwner());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+  }
+  void Warning(const QString& text) override { Box(QMessageBox::Warning, text); }
+  void Error(const QString& text) override { Box(QMessageBox::Critical, text); }
+  void Information(const QString& text) override { Box(QMessageBox::Information, text); }
+  void Message(const QString& text) override { Box(QMessageBox::NoIcon, text); }
+
+  QString OpenFileName(const QString& filter) override {
+    return QFileDialog::getOpenFileName(DialogOwner(), QString::fromLatin1(kTitle), QString(),
+                                        QtFileFilter(filter));
+  }
+
+  QString ClipboardText() override { return QGuiApplication::clipboard()->text(); }
+  void SetClipboardText(const QString& text) override {
+    QGuiApplication::clipboard()->setText(text);
+  }
+
+  void SetWaitCursor(int cursor_id) override {
+    // Only the window thread may touch the cursor; the engine may ask from
+    // elsewhere, and then the request is ignored.
+    if (qApp == nullptr || QThread::currentThread() != qApp->thread()) return;
+    if (cursor_id == 0) {
+      if (overridden_) QGuiApplication::restoreOverrideCursor();
+      overridden_ = false;
+      return;
+    }
+    const QCursor shape(cursor_id == -17 ? Qt::BusyCursor : Qt::WaitCursor);
+    if (overridden_) {
+      QGuiApplication::changeOverrideCursor(shape);
+    } else {
+      QGuiApplication::setOverrideCursor(shape);
+      overridden_ = true;
+    }
+  }
+
+  void HtmlHelp(int command, const QString& file, quint32 data) override {
+#ifdef ZESTORIA_HAS_HELP_VIEWER
+    ShowHtmlHelp(command, file, data);
+#else
+    (void)command;
+    (void)file;
+    (void)data;
+#endif
+  }
+
+ private:
+  bool overridden_ = false;
+};
+
+TPlatform* installed = nullptr;
+
+}  // namespace
+
+TPlatform& Platform() {
+  static TQtPlatform qt_platform;
+  return installed != nullptr ? *installed : qt_platform;
+}
+
+void SetPlatform(TPlatform* p) { installed = p; }
+
+QString QtFileFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList entries;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i].trimmed();
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& p : patterns) p = p.trimmed();
+    patterns.removeAll(QString());
+    if (patterns.isEmpty()) continue;
+    // A description that already names its patterns, as in
+    // "Drinks (*.zdr)", is shortened so Qt does not list them twice.
+    const int paren = description.indexOf(QLatin1Char('('));
+    if (paren > 0 && description.endsWith(QLatin1Char(')'))) {
+      description = description.left(paren).trimmed();
+    }
+    if (description.isEmpty()) description = patterns.join(QLatin1Char(' '));
+    entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
+  }
+  if (entries.isEmpty()) {
+    // A lone pattern with no description, or nothing at all.
+    const QString lone = filter.trimmed();
+    return lone.isEmpty() ? QStringLiteral("All files (*)") : lone;
+  }
+  return entries.join(QStringLiteral(";;"));
+}

@@ -1,0 +1,41 @@
+// Every platform service the window uses: message boxes, the open-file
+// dialog, the system clipboard, the mouse cursor and the help viewer.
+// The program talks to them only through Platform(), so tests can install
+// a scripted platform that answers for the user.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class TPlatform {
+ public:
+  virtual ~TPlatform() = default;
+  // Asks a question with Yes and No; true when the user answers Yes.
+  virtual bool Confirm(const QString& text) = 0;
+  // Message boxes with an OK button: warning, error, information.
+  virtual void Warning(const QString& text) = 0;
+  virtual void Error(const QString& text) = 0;
+  virtual void Information(const QString& text) = 0;
+  // A plain message without an icon, OK button.
+  virtual void Message(const QString& text) = 0;
+  // Asks for an existing file. |filter| is "Desc|pattern|Desc|pattern";
+  // returns the chosen path, or "" when the user cancels.
+  virtual QString OpenFileName(const QString& filter) = 0;
+  // The text on the system clipboard ("" when it holds none), and setting it.
+  virtual QString ClipboardText() = 0;
+  virtual void SetClipboardText(const QString& text) = 0;
+  // Shows mouse cursor |cursor_id|: 0 default, -11 hourglass, -17 database wait.
+  virtual void SetWaitCursor(int cursor_id) = 0;
+  // The HTML help viewer's entry point: |command| is an HH_* number,
+  // |file| the help file, |data| the command's argument.
+  virtual void HtmlHelp(int command, const QString& file, quint32 data) = 0;
+};
+
+// The platform in use: the Qt implementation unless SetPlatform replaced it.
+TPlatform& Platform();
+// Installs |p| (not owned) as the platform; null restores the Qt one.
+void SetPlatform(TPlatform* p);
+
+// Turns a "Desc|pattern;pattern|Desc|pattern" filter into Qt's
+// "Desc (pattern pattern);;Desc (pattern)" form.
+QString QtFileFilter(const QString& filter);

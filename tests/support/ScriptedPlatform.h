@@ -1,0 +1,83 @@
+// A platform that answers for the user in window tests: queued answers to
+// questions and file dialogs, a log of every message with its kind, a
+// clipboard of its own, the cursors asked for and the help calls.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+#include "shell/Platform.h"
+
+class TScriptedPlatform : public TPlatform {
+ public:
+  struct TLogEntry {
+    QString kind;  // "Confirm", "Warning", "Error", "Information", "Message"
+    QString text;
+  };
+  struct THelpCall {
+    int command;
+    QString file;
+    quint32 data;
+  };
+
+  // Installs itself as the platform while it lives.
+  TScriptedPlatform() { SetPlatform(this); }
+  ~TScriptedPlatform() override { SetPlatform(nullptr); }
+  TScriptedPlatform(const TScriptedPlatform&) = delete;
+  TScriptedPlatform& operator=(const TScriptedPlatform&) = delete;
+
+  // Answers for the next questions, in order; an empty queue answers
+  // |default_answer|.
+  std::deque<bool> confirm_answers;
+  bool default_answer = false;
+  // Paths for the next open-file dialogs, in order; empty queue = cancelled.
+  std::deque<QString> file_names;
+
+  std::vector<TLogEntry> log;
+  QStringList filters;  // the filter text of every open-file dialog
+  QString clipboard;
+  std::vector<int> cursors;
+  std::vector<THelpCall> help_calls;
+
+  bool Confirm(const QString& text) override {
+    log.push_back({QStringLiteral("Confirm"), text});
+    if (confirm_answers.empty()) return default_answer;
+    const bool answer = confirm_answers.front();
+    confirm_answers.pop_front();
+    return answer;
+  }
+  void Warning(const QString& text) override { log.push_back({QStringLiteral("Warning"), text}); }
+  void Error(const QString& text) override { log.push_back({QStringLiteral("Error"), text}); }
+  void Information(const QString& text) override {
+    log.push_back({QStringLiteral("Information"), text});
+  }
+  void Message(const QString& text) override { log.push_back({QStringLiteral("Message"), text}); }
+
+  QString OpenFileName(const QString& filter) override {
+    filters << filter;
+    if (file_names.empty()) return QString();
+    const QString name = file_names.front();
+    file_names.pop_front();
+    return name;
+  }
+
+  QString ClipboardText() override { return clipboard; }
+  void SetClipboardText(const QString& text) override { clipboard = text; }
+  void SetWaitCursor(int cursor_id) override { cursors.push_back(cursor_id); }
+  void HtmlHelp(int command, const QString& file, quint32 data) override {
+    help_calls.push_back({command, file, data});
+  }
+
+  // The texts of the logged messages of |kind| ("" = every kind).
+  QStringList Messages(const QString& kind = QString()) const {
+    QStringList texts;
+    for (const TLogEntry& e : log) {
+      if (kind.isEmpty() || e.kind == kind) texts << e.text;
+    }
+    return texts;
+  }
+  // The text of the last logged message, or "".
+  QString LastMessage() const { return log.empty() ? QString() : log.back().text; }
+};
