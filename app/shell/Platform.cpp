@@ -110,9 +110,11 @@ QString QtFileFilter(const QString& filter) {
     entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
   }
   if (entries.isEmpty()) {
-    // A lone pattern with no description, or nothing at all.
+    // A lone pattern with no description stands as it is; anything else
+    // without a usable pattern offers every file.
     const QString lone = filter.trimmed();
-    return lone.isEmpty() ? QStringLiteral("All files (*)") : lone;
+    if (lone.isEmpty() || lone.contains(QLatin1Char('|'))) return QStringLiteral("All files (*)");
+    return lone;
   }
   return entries.join(QStringLiteral(";;"));
 }
