@@ -2,10 +2,6 @@
 // folder, new catalogue database files, and drinks to put in them.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,30 +9,9 @@
 #include "catalogue/DrinkCatalogue.h"
 #include "platform/Streams.h"
 #include "storage/DatabaseWriter.h"
+#include "support/TempDir.h"
 
 namespace zestoria::test {
-
-// A folder of its own, removed with everything in it at the end.
-class TTempFolder {
- public:
-  TTempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zestoria-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
-  }
-  ~TTempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
-
-  std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Writes a new, empty catalogue database (the shipped schema and settings)
 // at |path|.

@@ -45,7 +45,7 @@ class DrinkCatalogueTest : public ::testing::Test {
     return ids;
   }
 
-  test::TTempFolder folder_;
+  tinydb::test::TTempDir folder_;
   std::string path_;
 };
 

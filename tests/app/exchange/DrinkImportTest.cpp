@@ -44,7 +44,7 @@ class DrinkImportTest : public ::testing::Test {
     return path;
   }
 
-  test::TTempFolder folder_;
+  tinydb::test::TTempDir folder_;
   std::string db_;
 };
 

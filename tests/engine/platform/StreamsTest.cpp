@@ -2,7 +2,6 @@
 #include "platform/Streams.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -10,22 +9,12 @@
 
 #include "platform/Errors.h"
 #include "platform/FileLock.h"
+#include "support/TempDir.h"
 
 namespace tinydb {
 namespace {
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/zestoria-streams-XXXXXX";
-    path_ = ::mkdtemp(pattern);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using test::TTempDir;
 
 TEST(StreamsTest, MemoryStreamReadsWritesAndGrows) {
   TMemoryStream stream;
@@ -51,8 +40,8 @@ TEST(StreamsTest, MemoryStreamReadsWritesAndGrows) {
 }
 
 TEST(StreamsTest, SaveToFileReplacesTheFileWhole) {
-  TempDir dir;
-  const std::string name = dir.File("image.tdb");
+  TTempDir dir("zestoria-streams-");
+  const std::string name = dir.Path("image.tdb");
   TMemoryStream first(std::vector<uint8_t>(5000, 'a'));
   first.SaveToFile(name);
   TMemoryStream second(std::vector<uint8_t>{'b', 'c'});
@@ -62,12 +51,12 @@ TEST(StreamsTest, SaveToFileReplacesTheFileWhole) {
   loaded.LoadFromFile(name);
   EXPECT_EQ(second.Bytes(), loaded.Bytes());
   EXPECT_FALSE(FileExists(name + ".tmp"));
-  EXPECT_THROW(loaded.LoadFromFile(dir.File("missing.tdb")), EFOpenError);
+  EXPECT_THROW(loaded.LoadFromFile(dir.Path("missing.tdb")), EFOpenError);
 }
 
 TEST(StreamsTest, ExclusiveOpenKeepsOthersOut) {
-  TempDir dir;
-  const std::string name = dir.File("shared.tdb");
+  TTempDir dir("zestoria-streams-");
+  const std::string name = dir.Path("shared.tdb");
   { TFileStream create(name, TFileAccess::faCreate); }
   {
     TFileStream exclusive(name, TFileAccess::faReadWrite, TFileShare::fsExclusive);
@@ -79,8 +68,8 @@ TEST(StreamsTest, ExclusiveOpenKeepsOthersOut) {
 }
 
 TEST(StreamsTest, ByteLockExcludesASecondOpenerInTheSameProcess) {
-  TempDir dir;
-  const std::string name = dir.File("locked.tdb");
+  TTempDir dir("zestoria-streams-");
+  const std::string name = dir.Path("locked.tdb");
   TFileStream first(name, TFileAccess::faCreate);
   first.WriteBuffer("TinyDB", 6);
   TFileStream second(name, TFileAccess::faReadWrite);
@@ -93,14 +82,14 @@ TEST(StreamsTest, ByteLockExcludesASecondOpenerInTheSameProcess) {
 }
 
 TEST(StreamsTest, ReadOnlyAttributeIsSeenEvenByRoot) {
-  TempDir dir;
-  const std::string name = dir.File("ro.tdb");
+  TTempDir dir("zestoria-streams-");
+  const std::string name = dir.Path("ro.tdb");
   { TFileStream create(name, TFileAccess::faCreate); }
   EXPECT_FALSE(FileIsReadOnly(name));
   std::filesystem::permissions(name, std::filesystem::perms::owner_read |
                                          std::filesystem::perms::group_read);
   EXPECT_TRUE(FileIsReadOnly(name));
-  EXPECT_TRUE(FileIsReadOnly(dir.File("missing")));
+  EXPECT_TRUE(FileIsReadOnly(dir.Path("missing")));
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "support/TempDir.h"
 
 namespace tinydb {
 namespace {
@@ -248,10 +247,8 @@ TEST(DatabaseWriterTest, TheLimitsThemselvesAreAccepted) {
 }
 
 TEST(DatabaseWriterTest, FileIsCreatedButNeverOverwritten) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("dbwriter-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const std::string path = (dir / "new.tdb").string();
+  const test::TTempDir dir("dbwriter-");
+  const std::string path = dir.Path("new.tdb");
 
   CreateDatabaseFile(path, TDatabaseSettings{}, TwoTables());
   TMemoryStream loaded;
@@ -267,13 +264,11 @@ TEST(DatabaseWriterTest, FileIsCreatedButNeverOverwritten) {
   EXPECT_EQ(static_cast<uintmax_t>(loaded.Size()), std::filesystem::file_size(path));
 
   // A refused definition creates nothing.
-  const std::string other = (dir / "other.tdb").string();
+  const std::string other = dir.Path("other.tdb");
   std::vector<TTableDefinition> bad = TwoTables();
   bad[0].Fields[0].Type = 0;
   EXPECT_THROW(CreateDatabaseFile(other, TDatabaseSettings{}, bad), EDatabaseError);
   EXPECT_FALSE(std::filesystem::exists(other));
-
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include "storage/DatabaseWriter.h"
 #include "storage/MemoryMedium.h"
 #include "engine/storage/TestImage.h"
+#include "support/TempDir.h"
 
 namespace tinydb {
 namespace {
@@ -73,24 +73,18 @@ struct TMemoryImage {
 class FileIOTest : public ::testing::Test {
  protected:
   void SetUp() override { RegisterStandardModules(); }
-  void TearDown() override {
-    for (const std::string& path : files_) {
-      ::chmod(path.c_str(), 0644);
-      std::remove(path.c_str());
-    }
-  }
 
+  // A new file in the test's folder holding |bytes|.
   std::string WriteFile(const TBytes& bytes) {
-    std::string path = ::testing::TempDir() + "fileio_" + std::to_string(::getpid()) + "_" +
-                       std::to_string(files_.size()) + ".tdb";
+    std::string path = dir_.Path("fileio_" + std::to_string(file_count_++) + ".tdb");
     std::FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-    files_.push_back(path);
     return path;
   }
 
-  std::vector<std::string> files_;
+  test::TTempDir dir_{"fileio-"};
+  int file_count_ = 0;
 };
 
 TEST_F(FileIOTest, OpensTheSameImageOnDiskAndInMemory) {

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,6 +13,7 @@
 #include "engine/storage/TestImage.h"
 #include "platform/Errors.h"
 #include "storage/DatabaseWriter.h"
+#include "support/TempDir.h"
 
 namespace tinydb {
 namespace {
@@ -457,8 +455,8 @@ struct TImpatient : TFileIODatabaseLink {
 };
 
 TEST(TableIOTest, FileLockIsHeldForEachOperationAndReleasedAfterIt) {
-  const std::string path = ::testing::TempDir() + "tableio_lock_" + std::to_string(::getpid()) + ".tdb";
-  std::remove(path.c_str());
+  const test::TTempDir dir("tableio-lock-");
+  const std::string path = dir.Path("lock.tdb");
   TImpatient impatient;
   {
     TFakeHost host(path, Plain(), Tables(), &impatient);
@@ -505,7 +503,6 @@ TEST(TableIOTest, FileLockIsHeldForEachOperationAndReleasedAfterIt) {
     other.Unlock();
     EXPECT_TRUE(items.GetRecordList(0).empty());
   }
-  std::remove(path.c_str());
 }
 
 TEST(TableIOTest, AsTextOfEachKind) {

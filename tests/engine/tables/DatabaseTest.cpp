@@ -2,8 +2,6 @@
 // and the login, temporary databases, settings of a connected database.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "engine/tables/BindingTestKit.h"
+#include "support/TempDir.h"
 
 namespace tinydb {
 namespace {
@@ -277,9 +276,8 @@ TEST_F(DatabaseTest, FailedConnectLeavesNoFileAccess) {
 
 TEST_F(DatabaseTest, DiskDatabaseReportsItsReadOnlyFile) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("zestoria-dbs-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::string path = (dir / "recipes.tdb").string();
+  const test::TTempDir dir("zestoria-dbs-");
+  const std::string path = dir.Path("recipes.tdb");
   TDatabaseSettings settings;
   settings.VerifyWrites = true;
   CreateDatabaseFile(path, settings, {TTableDefinition{"drinks", {{"id", ftInteger, 0, false}}, {}}});
@@ -295,7 +293,6 @@ TEST_F(DatabaseTest, DiskDatabaseReportsItsReadOnlyFile) {
     database.Connect();
     EXPECT_TRUE(database.ReadOnlyFile());
   }
-  fs::remove_all(dir);
 }
 
 TEST_F(DatabaseTest, DuplicateDatabaseNames) {
