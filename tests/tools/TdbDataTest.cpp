@@ -2,59 +2,28 @@
 // lines, dump them back, delete some, and check the file's structure.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "processing/DataProcess.h"
 #include "storage/DatabaseWriter.h"
 #include "storage/Format.h"
+#include "support/ToolRun.h"
 #include "tables/DateTimeValue.h"
 #include "tables/TinyDB.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using nlohmann::json;
-
-struct TRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-
-  // stdout split into lines.
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ShellQuote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using tinydb::test::ReadFile;
+using tinydb::test::TRun;
+using tinydb::test::TToolTest;
+using tinydb::test::WriteFile;
 
 std::string JsonLines(const std::vector<json>& records) {
   std::string text;
@@ -62,27 +31,13 @@ std::string JsonLines(const std::vector<json>& records) {
   return text;
 }
 
-class TdbDataTest : public ::testing::Test {
+class TdbDataTest : public TToolTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tdbdata-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  TdbDataTest() : TToolTest("tdbdata-") {}
 
   // Runs tdb with |args|, feeding |input| on standard input.
   TRun Tdb(const std::vector<std::string>& args, const std::string& input = "") const {
-    WriteFile(Path("stdin"), input);
-    std::string command = ShellQuote(ZESTORIA_TDB);
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    command += " <" + ShellQuote(Path("stdin")) + " >" + ShellQuote(Path("stdout")) + " 2>" +
-               ShellQuote(Path("stderr"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")),
-            ReadFile(Path("stderr"))};
+    return Run(ZESTORIA_TDB, args, input);
   }
 
   void Create(const std::string& db, const json& schema, std::vector<std::string> options = {}) {
@@ -111,8 +66,6 @@ class TdbDataTest : public ::testing::Test {
     for (const std::string& line : run.Lines()) records.push_back(json::parse(line));
     return records;
   }
-
-  fs::path dir_;
 };
 
 json Field(const std::string& name, const std::string& type, int size = 0) {

@@ -3,41 +3,18 @@
 // cursor's filter switched on, and the errors of texts that do not work.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/ToolRun.h"
+
 namespace {
 
-namespace fs = std::filesystem;
 using nlohmann::json;
-
-struct TRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ShellQuote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using tinydb::test::TRun;
+using tinydb::test::TToolTest;
+using tinydb::test::WriteFile;
 
 json Field(const std::string& name, const std::string& type, int size = 0) {
   return {{"name", name}, {"type", type}, {"size", size}};
@@ -84,26 +61,12 @@ std::vector<json> Records() {
   };
 }
 
-class TdbFilterTest : public ::testing::Test {
+class TdbFilterTest : public TToolTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tdbfilter-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  TdbFilterTest() : TToolTest("tdbfilter-") {}
 
   TRun Tdb(const std::vector<std::string>& args, const std::string& input = "") const {
-    WriteFile(Path("stdin"), input);
-    std::string command = ShellQuote(ZESTORIA_TDB);
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    command += " <" + ShellQuote(Path("stdin")) + " >" + ShellQuote(Path("stdout")) + " 2>" +
-               ShellQuote(Path("stderr"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")),
-            ReadFile(Path("stderr"))};
+    return Run(ZESTORIA_TDB, args, input);
   }
 
   // A database holding Records(), made with |options| of tdb create.
@@ -131,12 +94,9 @@ class TdbFilterTest : public ::testing::Test {
   // The keys of the records dump prints.
   static std::vector<int> Keys(const TRun& run) {
     std::vector<int> keys;
-    std::istringstream in(run.out);
-    for (std::string line; std::getline(in, line);) keys.push_back(json::parse(line)["key"]);
+    for (const std::string& line : run.Lines()) keys.push_back(json::parse(line)["key"]);
     return keys;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(TdbFilterTest, FiltersOnEveryFieldTypeSeekOrNarrowTheSameRecords) {

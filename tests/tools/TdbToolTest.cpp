@@ -2,60 +2,28 @@
 // read it back with info through the engine.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/ToolRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using tinydb::test::ReadFile;
+using tinydb::test::TRun;
+using tinydb::test::TToolTest;
+using tinydb::test::WriteFile;
 
-struct TRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ShellQuote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-class TdbToolTest : public ::testing::Test {
+class TdbToolTest : public TToolTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tdbtool-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  TdbToolTest() : TToolTest("tdbtool-") {}
 
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  TRun Tdb(const std::vector<std::string>& args) const {
-    std::string command = ShellQuote(ZESTORIA_TDB);
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    command += " >" + ShellQuote(Path("stdout")) + " 2>" + ShellQuote(Path("stderr"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")),
-            ReadFile(Path("stderr"))};
-  }
+  TRun Tdb(const std::vector<std::string>& args) const { return Run(ZESTORIA_TDB, args); }
 
   // Writes |schema| and creates |db| from it with |options|.
   TRun Create(const std::string& db, const json& schema, std::vector<std::string> options = {}) {
@@ -72,8 +40,6 @@ class TdbToolTest : public ::testing::Test {
     EXPECT_EQ(0, run.exit_code) << run.err;
     return json::parse(run.out);
   }
-
-  fs::path dir_;
 };
 
 // Every field type with a stored width, every index option, non-ASCII

@@ -2,40 +2,21 @@
 // drinks source, list, show, export and import drinks.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/ToolRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-struct TRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ShellQuote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using tinydb::test::ReadFile;
+using tinydb::test::TRun;
+using tinydb::test::TToolTest;
+using tinydb::test::WriteFile;
 
 json Drink(const std::string& name, std::vector<std::string> ingredients, const std::string& type,
            const std::string& glass) {
@@ -50,12 +31,11 @@ json Drink(const std::string& name, std::vector<std::string> ingredients, const 
           {"read_only", false}};
 }
 
-class ZestoriaCliTest : public ::testing::Test {
+class ZestoriaCliTest : public TToolTest {
  protected:
+  ZestoriaCliTest() : TToolTest("zestoria-cli-") {}
+
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zestoria-cli-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir_ = pattern;
     drinks_ = json::array({Drink("martini", {"2 oz Gin", "1/2 oz Dry Vermouth"}, "Martini", "Cocktail"),
                            Drink("Screwdriver", {"1 1/2 oz Vodka", "Orange Juice"}, "Highball", "Highball"),
                            Drink("Gimlet", {"2 oz GIN", "1/2 oz Lime Juice"}, "Cocktail", "Cocktail"),
@@ -65,18 +45,6 @@ class ZestoriaCliTest : public ::testing::Test {
     drinks_[4]["status"] = "X";
     drinks_[4]["temp"] = "Hot";
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  TRun Run(const std::string& program, const std::vector<std::string>& args) const {
-    std::string command = ShellQuote(program);
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    command += " >" + ShellQuote(Path("stdout")) + " 2>" + ShellQuote(Path("stderr"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stdout")),
-            ReadFile(Path("stderr"))};
-  }
   TRun Cli(std::vector<std::string> args) const { return Run(ZESTORIA_CLI, args); }
 
   // Builds |db| from |drinks| as the build does.
@@ -85,7 +53,6 @@ class ZestoriaCliTest : public ::testing::Test {
     return Run(ZESTORIA_MKCATALOGUE, {Path("drinks.json"), Path(db)});
   }
 
-  fs::path dir_;
   json drinks_;
 };
 
