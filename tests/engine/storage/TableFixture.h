@@ -1,11 +1,14 @@
 // A small database in memory for table storage tests: a host that owns the
-// file access object, and record buffers that hold one value per field.
+// file access object, record buffers that hold one value per field, and the
+// message of a refusal.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,6 +143,16 @@ class TRecordValues {
   std::vector<std::unique_ptr<TOptimBlobStream>> blobs_;
   TFieldBuffers buffers_;
 };
+
+// The message of the exception |action| throws ("" when it throws none).
+inline std::string Throws(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
 
 // Record numbers of a record list, in list order.
 inline std::vector<int32_t> RecordNumbers(const TRecordList& list) {

@@ -1,13 +1,15 @@
 // Pieces shared by the database and session tests: a stand-in cursor that
-// only binds and unbinds, a scripted login prompt, and small database
-// images in memory streams.
+// only binds and unbinds, a scripted login prompt, small database images in
+// memory streams, and the message of a refusal.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Errors.h"
 #include "processing/DataProcess.h"
 #include "storage/DatabaseWriter.h"
 #include "storage/MemoryMedium.h"
@@ -88,5 +90,15 @@ class TMemoryImage {
   TMemoryStream stream_;
   std::string name_;
 };
+
+// The message of the EDatabaseError |action| throws, or "(no error)".
+inline std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EDatabaseError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
 
 }  // namespace tinydb::test

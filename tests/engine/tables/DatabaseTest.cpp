@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,19 +14,10 @@
 namespace tinydb {
 namespace {
 
+using test::ErrorOf;
 using test::TBindingCursor;
 using test::TMemoryImage;
 using test::TScriptedLogin;
-
-// The message of the EDatabaseError |action| throws, or "(no error)".
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EDatabaseError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 class DatabaseTest : public ::testing::Test {
  protected:

@@ -3,7 +3,6 @@
 // sessions.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,17 +12,9 @@
 namespace tinydb {
 namespace {
 
+using test::ErrorOf;
 using test::TBindingCursor;
 using test::TMemoryImage;
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EDatabaseError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 class SessionTest : public ::testing::Test {
  protected:
