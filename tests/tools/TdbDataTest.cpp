@@ -13,6 +13,7 @@
 #include "processing/DataProcess.h"
 #include "storage/DatabaseWriter.h"
 #include "storage/Format.h"
+#include "support/DatabaseSettings.h"
 #include "support/ToolRun.h"
 #include "tables/DateTimeValue.h"
 #include "tables/TinyDB.h"
@@ -399,12 +400,8 @@ TEST_F(TdbDataTest, CheckReportsHandMadeDamageAndExitsWithOne) {
 // exactly the map.
 TEST_F(TdbDataTest, AFileAfterTwoThousandChangesPassesCheckAndReadsBackExactly) {
   tinydb::RegisterStandardModules();
-  tinydb::TDatabaseSettings settings;
-  settings.Compressed = true;
-  settings.Encrypted = true;
-  settings.EncryptAlgo = "Blowfish";
-  settings.EncryptMode = 1;
-  settings.Password = "fizzo";
+  const tinydb::TDatabaseSettings settings =
+      tinydb::test::CompressedEncrypted("Blowfish", 1, "fizzo");
   tinydb::TTableDefinition table_def;
   table_def.Name = "drinks";
   table_def.Fields = {{"id", tinydb::ftInteger},

@@ -18,6 +18,7 @@
 #include "storage/DatabaseWriter.h"
 #include "storage/MemoryMedium.h"
 #include "engine/storage/TestImage.h"
+#include "support/DatabaseSettings.h"
 #include "support/TempDir.h"
 
 namespace tinydb {
@@ -355,12 +356,7 @@ TEST_F(FileIOTest, ValuesRoundTripThroughAnEncryptedCompressedImage) {
 }
 
 TEST_F(FileIOTest, OpensImagesOfTheDatabaseWriter) {
-  TDatabaseSettings settings;
-  settings.Compressed = true;
-  settings.Encrypted = true;
-  settings.EncryptAlgo = "twofish";
-  settings.EncryptMode = 3;
-  settings.Password = "fizzo";
+  const TDatabaseSettings settings = test::CompressedEncrypted("twofish", 3, "fizzo");
   TTableDefinition drinks{"drinks", {{"id", ftAutoInc}, {"name", ftString, 25}}, {}};
   TTableDefinition glasses{"Glasses", {{"code", ftSmallint}}, {}};
   TMemoryImage memory(BuildDatabaseImage(settings, {drinks, glasses}));

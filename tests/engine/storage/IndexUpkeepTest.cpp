@@ -13,6 +13,7 @@
 #include "platform/Errors.h"
 #include "storage/DatabaseWriter.h"
 #include "storage/TableIO.h"
+#include "support/DatabaseSettings.h"
 
 namespace tinydb {
 namespace {
@@ -20,6 +21,7 @@ namespace {
 using test::HeaderInImage;
 using test::RecordNumbers;
 using test::TFakeHost;
+using test::Throws;
 using test::TRecordValues;
 using test::WalkChain;
 
@@ -45,15 +47,6 @@ struct TAdjustCall {
   int32_t record_no;  // -1 without an entry
   bool operator==(const TAdjustCall&) const = default;
 };
-
-std::string Throws(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
 
 struct Drinks : ::testing::Test {
   TFakeHost host{TDatabaseSettings{}, Tables()};
@@ -291,12 +284,7 @@ TEST_F(Drinks, PositionsTranslateBetweenLists) {
 // A long random mix of appends, updates and deletes on an encrypted,
 // compressed table, checked against a model after a reload from scratch.
 TEST(IndexUpkeepTest, RandomMixStaysInStepWithAModel) {
-  TDatabaseSettings settings;
-  settings.Compressed = true;
-  settings.Encrypted = true;
-  settings.EncryptAlgo = "Blowfish";
-  settings.EncryptMode = 1;
-  settings.Password = "mix";
+  TDatabaseSettings settings = test::CompressedEncrypted("Blowfish", 1, "mix");
   settings.VerifyWrites = true;
   const std::vector<TTableDefinition> tables = {
       {"mix",

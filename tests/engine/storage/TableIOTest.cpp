@@ -13,6 +13,7 @@
 #include "engine/storage/TestImage.h"
 #include "platform/Errors.h"
 #include "storage/DatabaseWriter.h"
+#include "support/DatabaseSettings.h"
 #include "support/TempDir.h"
 
 namespace tinydb {
@@ -22,6 +23,7 @@ using test::HeaderInImage;
 using test::Int32At;
 using test::RecordNumbers;
 using test::TFakeHost;
+using test::Throws;
 using test::TRecordValues;
 
 // items: id (primary), name (10 characters), body (blob); counters: an
@@ -41,22 +43,7 @@ std::vector<TTableDefinition> Tables() {
 TDatabaseSettings Plain() { return TDatabaseSettings{}; }
 
 TDatabaseSettings Protected(const std::string& cipher, int mode) {
-  TDatabaseSettings settings;
-  settings.Compressed = true;
-  settings.Encrypted = true;
-  settings.EncryptAlgo = cipher;
-  settings.EncryptMode = mode;
-  settings.Password = "fizzo";
-  return settings;
-}
-
-std::string Throws(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
+  return test::CompressedEncrypted(cipher, mode, "fizzo");
 }
 
 TBlobDescriptor BlobAt(const std::vector<uint8_t>& image, int64_t pos) {

@@ -9,6 +9,7 @@
 
 #include "CursorTestKit.h"
 #include "processing/DataProcess.h"
+#include "support/DatabaseSettings.h"
 #include "tables/WaitCursor.h"
 
 namespace tinydb::cursor_test {
@@ -329,12 +330,7 @@ TEST(LongFilterTest, AHundredThousandTermOrFilterNarrowsASmallTable) {
 
 TEST(BlobFilterTest, MemoTextsAreReadFromCompressedEncryptedValues) {
   RegisterStandardModules();
-  TDatabaseSettings settings;
-  settings.Compressed = true;
-  settings.Encrypted = true;
-  settings.EncryptAlgo = "Blowfish";
-  settings.EncryptMode = 1;
-  settings.Password = "fizz";
+  const TDatabaseSettings settings = test::CompressedEncrypted("Blowfish", 1, "fizz");
   TCursorImage image({TTableDefinition{"drinks",
                                        {{"id", ftInteger, 0, false}, {"ingred", ftMemo, 0, false}},
                                        {{"id", {"id"}, tiPrimary}}}},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CursorTestKit.h"
+#include "support/DatabaseSettings.h"
 #include "tables/DateTimeValue.h"
 
 namespace tinydb::cursor_test {
@@ -113,11 +114,7 @@ TEST_F(TableTest, CancelledLoginLeavesTheCursorClosedSilently) {
 }
 
 TEST_F(TableTest, EncryptedAndCompressedValuesRoundTripThroughTheCursor) {
-  TDatabaseSettings settings;
-  settings.Encrypted = true;
-  settings.EncryptAlgo = "Twofish";
-  settings.Compressed = true;
-  settings.Password = "fizzo";
+  const TDatabaseSettings settings = test::CompressedEncrypted("Twofish", 0, "fizzo");
   TTableDefinition notes{"notes", {{"id", ftInteger}, {"body", ftMemo}}, {{"id", {"id"}, tiPrimary}}};
   TCursorImage image({notes}, settings);
 
