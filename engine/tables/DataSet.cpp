@@ -1,25 +1,15 @@
 #include "tables/DataSet.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
+#include "platform/Codepage.h"
 #include "tables/DateTimeValue.h"
 #include "tables/MasterLink.h"
 
 namespace tinydb {
 
 namespace {
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 constexpr int kTrailerSize = 5;  // int32 record number + bookmark flag
 

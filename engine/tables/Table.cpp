@@ -1,23 +1,13 @@
 #include "tables/Table.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "platform/Codepage.h"
 #include "storage/ValueCompare.h"
 
 namespace tinydb {
 
 namespace {
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 std::string TrimBlanks(const std::string& text) {
   size_t b = text.find_first_not_of(' ');

@@ -320,6 +320,10 @@ class TImageView {
   void SetInt32(int64_t pos, int32_t v) {
     tinydb::EncodeInt32(reinterpret_cast<uint8_t*>(&bytes_[static_cast<size_t>(pos)]), v);
   }
+  // Overwrites the bytes at |pos| with |bytes|.
+  void SetBytes(int64_t pos, const std::string& bytes) {
+    bytes_.replace(static_cast<size_t>(pos), bytes.size(), bytes);
+  }
   const std::string& Bytes() const { return bytes_; }
 
  private:
@@ -375,6 +379,13 @@ TEST_F(TdbDataTest, CheckReportsHandMadeDamageAndExitsWithOne) {
        },
        {"record 2, field 'ingred': blob block at", "lies before its record",
         "overlaps table 'drinks' record tab chunk 0"}},
+      {"two field names equal but for the case of an accented letter",
+       [](TImageView& v) {
+         const int64_t defs = v.HeaderPos(0) + tinydb::kTableHeaderFieldDefsOffset;
+         v.SetBytes(defs + 1 * tinydb::kFieldDefSize, std::string("caf\xE9\0", 5));
+         v.SetBytes(defs + 2 * tinydb::kFieldDefSize, std::string("CAF\xC9\0", 5));
+       },
+       {"table 'drinks': field 'CAF\u00c9' is defined twice"}},
       {"a record count beyond the record tab",
        [](TImageView& v) {
          v.SetInt32(v.HeaderPos(0) + tinydb::kTableHeaderRecordCountOffset, 1025);

@@ -3,7 +3,6 @@
 // reports everything that breaks the layout and growth rules the engine
 // relies on.
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -35,11 +34,21 @@ std::string Num(int64_t v) { return std::to_string(v); }
 // A name from the image, quoted for the terminal.
 std::string Quoted(const std::string& cp1252) { return "'" + tinydb::Cp1252ToUtf8(cp1252) + "'"; }
 
-std::string FoldCase(const std::string& name) {
-  std::string folded = name;
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded;
-}
+// The names met so far, compared as the engine compares names.
+class TNameSet {
+ public:
+  // Adds |name|; false when an equal name ignoring case is already there.
+  bool Insert(const std::string& name) {
+    for (const std::string& known : names_)
+      if (tinydb::SameText(known, name)) return false;
+    names_.push_back(name);
+    return true;
+  }
+  void Clear() { names_.clear(); }
+
+ private:
+  std::vector<std::string> names_;
+};
 
 // The problems found, in the order found. A kind groups problems that
 // repeat per record, so a badly damaged image does not bury the rest.
@@ -123,11 +132,11 @@ class TTableChecker {
       Problem("definitions", "index count " + Num(header_.IndexCount) + " is out of range");
       return false;
     }
-    std::set<std::string> names;
+    TNameSet names;
     int64_t offset = 0;
     for (int f = 0; f < header_.FieldCount; ++f) {
       const tinydb::TFieldDefEntry& field = header_.FieldDefs[f];
-      if (!names.insert(FoldCase(tinydb::FixedTextToString(field.FieldName))).second)
+      if (!names.Insert(tinydb::FixedTextToString(field.FieldName)))
         Problem("definitions", FieldName(f) + " is defined twice");
       const bool text = field.FieldType == tinydb::ftString || field.FieldType == tinydb::ftFixedChar;
       const int width = tinydb::StoredFieldWidth(field.FieldType, text ? field.FieldSize : 0);
@@ -146,10 +155,10 @@ class TTableChecker {
     }
     record_size_ = offset;
 
-    names.clear();
+    names.Clear();
     for (int i = 0; i < header_.IndexCount; ++i) {
       const tinydb::TIndexDefEntry& index = header_.IndexDefs[i];
-      if (!names.insert(FoldCase(tinydb::FixedTextToString(index.IndexName))).second)
+      if (!names.Insert(tinydb::FixedTextToString(index.IndexName)))
         Problem("definitions", IndexName(i) + " is defined twice");
       if (index.KeyFieldCount() == 0) Problem("definitions", IndexName(i) + " has no key field");
       for (int k = 0; k < index.KeyFieldCount(); ++k) {
@@ -489,7 +498,7 @@ class TImageChecker {
 
   void Run() {
     const tinydb::TTableDirectory& directory = file_.Directory();
-    std::set<std::string> names;
+    TNameSet names;
     for (int t = 0; t < directory.TableCount; ++t) {
       const int64_t pos = directory.TableHeaderPos[t];
       if (pos < tinydb::kFixedPartSize || pos > file_.ImageSize() - tinydb::kTableHeaderSize) {
@@ -503,7 +512,7 @@ class TImageChecker {
       header->DecodeFrom(bytes.data());
       const std::string name = tinydb::FixedTextToString(header->TableName);
       extents_.push_back({pos, tinydb::kTableHeaderSize, "table " + Quoted(name) + "'s header"});
-      if (!names.insert(FoldCase(name)).second)
+      if (!names.Insert(name))
         problems_.Add("directory", "table " + Quoted(name) + " is defined twice");
       TTableChecker(file_, *header, values_readable_, problems_, extents_).Run();
     }

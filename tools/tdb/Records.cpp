@@ -1,7 +1,5 @@
 // tdb dump, insert and delete: records read and written through a table
 // cursor on the database file, exactly as a program would.
-#include <strings.h>
-
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -85,7 +83,7 @@ int RunDump(const std::vector<std::string>& args) {
     const std::string name = ToCp1252(*index, "The index name");
     bool known = false;
     for (const tinydb::TIndexDef& def : table.IndexDefs())
-      known = known || strcasecmp(def.Name.c_str(), name.c_str()) == 0;
+      known = known || tinydb::SameText(def.Name, name);
     if (!known) throw tinydb::EDatabaseError("Index '" + *index + "' not found");
     table.SetIndexName(name);
   }

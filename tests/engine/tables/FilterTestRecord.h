@@ -3,13 +3,13 @@
 #pragma once
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/Calendar.h"
+#include "platform/Codepage.h"
 #include "storage/Format.h"
 #include "tables/FilterParser.h"
 
@@ -101,17 +101,6 @@ class TFilterTestRecord : public TFilterDataSource {
     int Width;
     std::string Blob;
   };
-
-  static bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (std::toupper(static_cast<unsigned char>(a[i])) !=
-          std::toupper(static_cast<unsigned char>(b[i]))) {
-        return false;
-      }
-    }
-    return true;
-  }
 
   void Add(const std::string& name, int type, int size = 0) {
     int width = IsBlobFieldType(type) ? 4 : StoredFieldWidth(type, size);

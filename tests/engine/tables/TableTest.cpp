@@ -281,6 +281,24 @@ TEST_F(TableTest, UnknownFieldNameIsReported) {
   EXPECT_EQ(table->FieldNamed("NAME"), table->FieldNamed("name"));
 }
 
+TEST_F(TableTest, AccentedFieldAndIndexNamesMatchIgnoringCase) {
+  // "Année" and "Crème" in Windows-1252, asked for in capitals.
+  const std::string year = "Ann\xE9" "e";
+  TCursorImage image({TTableDefinition{"notes",
+                                       {{"id", ftInteger, 0, false}, {year, ftInteger, 0, false}},
+                                       {{"id", {"id"}, tiPrimary}, {"Cr\xE8me", {year}, 0}}}});
+  auto table = OpenTable(image, "notes", "CR\xC8ME");
+  ASSERT_NE(table->FieldNamed("ANN\xC9" "E"), nullptr);
+  EXPECT_EQ(table->FieldNamed("ANN\xC9" "E"), table->FieldNamed(year));
+  for (int id = 1; id <= 3; ++id) {
+    table->BeginAppend();
+    table->FieldNamed("id")->WriteInteger(id);
+    table->FieldNamed("ANN\xC9" "E")->WriteInteger(10 - id);
+    table->PostRecord();
+  }
+  EXPECT_EQ(Ids(*table), (std::vector<int>{3, 2, 1}));  // the order of "Crème"
+}
+
 TEST_F(TableTest, NewRecordStartsWithTodayNowAndTheZeroDateTime) {
   TTableDefinition log{"log",
                        {{"day", ftDate}, {"at", ftTime}, {"stamp", ftDateTime}, {"n", ftInteger}},
