@@ -16,61 +16,22 @@
 #include <string>
 #include <vector>
 
-#include "platform/Streams.h"
-#include "processing/DataProcess.h"
+#include "BenchDatabase.h"
 #include "storage/DatabaseWriter.h"
-#include "storage/MemoryMedium.h"
 #include "tables/TinyDB.h"
 
 namespace {
 
 using namespace tinydb;
 
-constexpr char kPassword[] = "bench-secret";
-constexpr char kTableName[] = "drinks";
+using bench::TBenchDatabase;
 
 TTableDefinition BenchTable() {
   TTableDefinition table;
-  table.Name = kTableName;
+  table.Name = "drinks";
   table.Fields = {{"id", ftInteger}, {"code", ftInteger}, {"ingred", ftMemo}, {"directions", ftMemo}};
   table.Indexes = {{"id", {"id"}, tiPrimary}, {"code", {"code"}, 0}};
   return table;
-}
-
-// A memory-medium database image, compressed and Blowfish-encrypted, with
-// the empty bench table. The stream must outlive every cursor on it.
-class TBenchImage {
- public:
-  TBenchImage() {
-    RegisterStandardModules();
-    TDatabaseSettings settings;
-    settings.Compressed = true;
-    settings.Encrypted = true;
-    settings.EncryptAlgo = "Blowfish";
-    settings.EncryptMode = 1;
-    settings.Password = kPassword;
-    CreateDatabase(stream_, settings, {BenchTable()});
-    name_ = MemoryStreamToDatabaseName(&stream_);
-  }
-  ~TBenchImage() { UnregisterMemoryStream(&stream_); }
-  TBenchImage(const TBenchImage&) = delete;
-  TBenchImage& operator=(const TBenchImage&) = delete;
-
-  const std::string& Name() const { return name_; }
-  int64_t Size() { return stream_.Size(); }
-
- private:
-  TMemoryStream stream_;
-  std::string name_;
-};
-
-void OpenBenchTable(TTinyTable& table, const TBenchImage& image) {
-  table.SetMediumType(mtMemory);
-  table.SetDatabaseName(image.Name());
-  table.SetPassword(kPassword);
-  table.SetTableName(kTableName);
-  table.SetIndexName("id");
-  table.Open();
 }
 
 // Record ids 1..count in a fixed shuffled order.
@@ -111,9 +72,9 @@ void AppendRecords(TTinyTable& table, const std::vector<int32_t>& ids) {
 // the first cipher key schedule) are paid here, outside every measurement.
 void WarmUp() {
   static const bool done = [] {
-    TBenchImage image;
+    TBenchDatabase image(BenchTable());
     TTinyTable table;
-    OpenBenchTable(table, image);
+    image.Open(table);
     AppendRecords(table, ShuffledIds(100, 3));
     table.FindByKey("id", TFieldValue(int64_t{1}));
     return true;
@@ -129,9 +90,9 @@ void BM_AppendRecords(benchmark::State& state) {
   int64_t image_size = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    auto image = std::make_unique<TBenchImage>();
+    auto image = std::make_unique<TBenchDatabase>(BenchTable());
     auto table = std::make_unique<TTinyTable>();
-    OpenBenchTable(*table, *image);
+    image->Open(*table);
     state.ResumeTiming();
 
     AppendRecords(*table, ids);
@@ -151,9 +112,9 @@ void BM_AppendRecords(benchmark::State& state) {
 void BM_FindByKey(benchmark::State& state) {
   WarmUp();
   const int count = static_cast<int>(state.range(0));
-  TBenchImage image;
+  TBenchDatabase image(BenchTable());
   TTinyTable table;
-  OpenBenchTable(table, image);
+  image.Open(table);
   AppendRecords(table, ShuffledIds(count, 1));
   const std::vector<int32_t> lookups = ShuffledIds(count, 2);
   TField& id = *table.FieldNamed("id");

@@ -23,10 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Streams.h"
+#include "BenchDatabase.h"
 #include "processing/DataProcess.h"
 #include "storage/DatabaseWriter.h"
-#include "storage/MemoryMedium.h"
 #include "tables/TinyDB.h"
 
 namespace {
@@ -34,7 +33,6 @@ namespace {
 using namespace tinydb;
 using Clock = std::chrono::steady_clock;
 
-constexpr char kPassword[] = "bench-secret";
 constexpr char kQuery[] = "ingred LIKE '%gin%'";
 
 // ---- The drinks ----
@@ -148,20 +146,10 @@ TTableDefinition DrinksTable() {
                           {{"id", {"id"}, tiPrimary}, {"type", {"type"}, 0}}};
 }
 
-// A compressed, Blowfish-encrypted memory-medium database holding
-// |drinks|; the stream outlives every cursor on it.
-class TOurDatabase {
+// The bench database holding |drinks|.
+class TOurDatabase : public bench::TBenchDatabase {
  public:
-  explicit TOurDatabase(const std::vector<TBenchDrink>& drinks) {
-    TDatabaseSettings settings;
-    settings.Compressed = true;
-    settings.Encrypted = true;
-    settings.EncryptAlgo = "Blowfish";
-    settings.EncryptMode = 1;
-    settings.Password = kPassword;
-    CreateDatabase(stream_, settings, {DrinksTable()});
-    name_ = MemoryStreamToDatabaseName(&stream_);
-
+  explicit TOurDatabase(const std::vector<TBenchDrink>& drinks) : TBenchDatabase(DrinksTable()) {
     TTinyTable table;
     Open(table);
     TField& id = *table.FieldNamed("id");
@@ -193,25 +181,6 @@ class TOurDatabase {
       table.PostRecord();
     }
   }
-  ~TOurDatabase() { UnregisterMemoryStream(&stream_); }
-  TOurDatabase(const TOurDatabase&) = delete;
-  TOurDatabase& operator=(const TOurDatabase&) = delete;
-
-  // Opens |table| on "drinks" in "id" order, as the program's drinkTable.
-  void Open(TTinyTable& table) const {
-    table.SetMediumType(mtMemory);
-    table.SetDatabaseName(name_);
-    table.SetPassword(kPassword);
-    table.SetTableName("drinks");
-    table.SetIndexName("id");
-    table.Open();
-  }
-
-  int64_t Size() { return stream_.Size(); }
-
- private:
-  TMemoryStream stream_;
-  std::string name_;
 };
 
 // What one walk saw: the matches, and a sum over their values so that
