@@ -131,7 +131,7 @@ THelpViewer::THelpViewer(std::unique_ptr<THelpFile> file, QWidget* parent)
   splitter->addWidget(browser_);
   splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({250, 610});
+  splitter->setSizes({260, 600});
   splitter->setChildrenCollapsible(false);
   setCentralWidget(splitter);
 
