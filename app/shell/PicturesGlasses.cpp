@@ -429,8 +429,8 @@ void OldFashioned(G& g) {
     g.Ice(v, {{30, 43}}, 13);
     QPainter& p = g.p();
     QPainterPath peel;
-    peel.moveTo(kCentre + 6, 24);
-    peel.cubicTo(kCentre + 16, 21, kCentre + 12, 31, kCentre + 20, 30);
+    peel.moveTo(kCentre + 2, 36.5);
+    peel.cubicTo(kCentre + 6, 33.5, kCentre + 9, 38.5, kCentre + 14, 35.5);
     p.setPen(QPen(QColor(236, 128, 24), 2.4, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawPath(peel);

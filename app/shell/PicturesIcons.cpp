@@ -285,8 +285,9 @@ void PaintApplicationIcon(QPainter& p, int size) {
   p.save();
   qreal scale = size / 48.0;
   p.scale(scale, scale);
+  p.translate(0, 1.5);
   // Outline weight: never thinner than a pixel.
-  qreal line = std::max(2.2, 1.1 / scale);
+  qreal line = std::max(2.0, 1.1 / scale);
   const QColor outline(40, 52, 84);
   QPainterPath bowl;
   bowl.moveTo(4, 10);

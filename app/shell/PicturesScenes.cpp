@@ -138,6 +138,7 @@ void Shaker(QPainter& p) {
   p.setPen(Qt::NoPen);
   p.fillRect(QRectF(cx - 22, 56, 44, 44), frost);
   p.restore();
+  p.setPen(Qt::NoPen);
   p.setBrush(QColor(255, 255, 255, 220));
   for (auto [x, y] : {std::pair{-11.0, 66.0}, {-4.0, 74.0}, {7.0, 69.0}, {12.0, 82.0},
                       {-9.0, 85.0}, {2.0, 88.0}})
