@@ -9,10 +9,7 @@
 #include <QStringList>
 #include <QThread>
 
-#if __has_include("shell/HelpViewer.h")
 #include "shell/HelpViewer.h"
-#define ZESTORIA_HAS_HELP_VIEWER 1
-#endif
 
 namespace {
 
@@ -67,13 +64,7 @@ class TQtPlatform final : public TPlatform {
   }
 
   void HtmlHelp(int command, const QString& file, quint32 data) override {
-#ifdef ZESTORIA_HAS_HELP_VIEWER
     ShowHtmlHelp(command, file, data);
-#else
-    (void)command;
-    (void)file;
-    (void)data;
-#endif
   }
 
  private:
