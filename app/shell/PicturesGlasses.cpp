@@ -427,13 +427,6 @@ void Highball(G& g) {
 void OldFashioned(G& g) {
   Tumbler(g, 27, 18, 16.5, 8, 36, QColor(214, 136, 46), [&g](const QPainterPath& v) {
     g.Ice(v, {{30, 43}}, 13);
-    QPainter& p = g.p();
-    QPainterPath peel;
-    peel.moveTo(kCentre + 2, 36.5);
-    peel.cubicTo(kCentre + 6, 33.5, kCentre + 9, 38.5, kCentre + 14, 35.5);
-    p.setPen(QPen(QColor(236, 128, 24), 2.4, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(peel);
   });
 }
 
