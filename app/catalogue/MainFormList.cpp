@@ -1,0 +1,315 @@
+// The drink list and the recipe display: filling the list from the table,
+// loading and showing a drink, the status line's texts and moving through
+// the list.
+#include <QApplication>
+#include <QByteArray>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTabWidget>
+#include <algorithm>
+#include <unordered_set>
+
+#include "catalogue/ListItem.h"
+#include "catalogue/MainForm.h"
+#include "catalogue/Vocabularies.h"
+#include "platform/Codepage.h"
+#include "shell/Pictures.h"
+#include "shell/Platform.h"
+
+namespace {
+
+// The full list item text is kept with the item; the list shows the name.
+constexpr int kItemTextRole = Qt::UserRole;
+
+// Shows the hourglass while it lives.
+class THourglass {
+ public:
+  THourglass() { Platform().SetWaitCursor(-11); }
+  ~THourglass() { Platform().SetWaitCursor(0); }
+  THourglass(const THourglass&) = delete;
+  THourglass& operator=(const THourglass&) = delete;
+};
+
+}  // namespace
+
+QString FromCatalogueText(const std::string& text) {
+  QString result = QString::fromStdString(tinydb::Cp1252ToUtf8(text));
+  result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  return result;
+}
+
+bool ToCatalogueText(const QString& text, std::string* out, QString* bad) {
+  QString lines = text;
+  lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  lines.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  if (tinydb::Utf8ToCp1252(lines.toStdString(), out)) return true;
+  // Find the first character without a Windows-1252 form.
+  for (int i = 0; i < lines.size();) {
+    const int length = lines.at(i).isHighSurrogate() && i + 1 < lines.size() ? 2 : 1;
+    const QString character = lines.mid(i, length);
+    std::string ignored;
+    if (!tinydb::Utf8ToCp1252(character.toStdString(), &ignored)) {
+      if (bad) *bad = character;
+      return false;
+    }
+    i += length;
+  }
+  if (bad) bad->clear();
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// List items
+
+QListWidgetItem* TMainForm::newListItem(const std::string& text, bool checked) const {
+  const size_t nameEnd = std::min(text.find_last_not_of(' ', zestoria::kListItemIdColumn - 1) + 1,
+                                  zestoria::kListItemIdColumn);
+  auto* item = new QListWidgetItem(FromCatalogueText(text.substr(0, nameEnd)));
+  item->setData(kItemTextRole, QByteArray::fromStdString(text));
+  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+  item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+  return item;
+}
+
+std::string TMainForm::itemText(int row) const {
+  const QListWidgetItem* item = ListBox->item(row);
+  return item ? item->data(kItemTextRole).toByteArray().toStdString() : std::string();
+}
+
+int32_t TMainForm::itemIdAt(int row) const { return zestoria::itemId(itemText(row)); }
+
+int TMainForm::sortedPosition(const std::string& text) const {
+  int low = 0;
+  int high = ListBox->count();
+  while (low < high) {
+    const int middle = (low + high) / 2;
+    if (zestoria::ListItemLess(itemText(middle), text)) low = middle + 1;
+    else high = middle;
+  }
+  return low;
+}
+
+int TMainForm::selectedIndex() const {
+  const QList<QListWidgetItem*> selected = ListBox->selectedItems();
+  return selected.isEmpty() ? -1 : ListBox->row(selected.first());
+}
+
+void TMainForm::selectRow(int row) {
+  ++quietList_;
+  if (row >= 0 && row < ListBox->count()) {
+    ListBox->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    ListBox->scrollToItem(ListBox->item(row));
+  } else {
+    ListBox->clearSelection();
+    ListBox->setCurrentItem(nullptr, QItemSelectionModel::Clear);
+  }
+  --quietList_;
+}
+
+void TMainForm::setItemChecked(int row, bool checked) {
+  if (QListWidgetItem* item = ListBox->item(row)) item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+bool TMainForm::itemChecked(int row) const {
+  const QListWidgetItem* item = ListBox->item(row);
+  return item && item->checkState() == Qt::Checked;
+}
+
+int TMainForm::checkBoxRowAt(const QPoint& point) const {
+  QListWidgetItem* item = ListBox->itemAt(point);
+  if (!item) return -1;
+  QStyleOptionViewItem option;
+  option.initFrom(ListBox);
+  option.rect = ListBox->visualItemRect(item);
+  option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+  option.text = item->text();
+  option.checkState = item->checkState();
+  const QRect box = ListBox->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, ListBox);
+  return box.adjusted(-2, -2, 2, 2).contains(point) ? ListBox->row(item) : -1;
+}
+
+// ---------------------------------------------------------------------------
+// Filling the list
+
+void TMainForm::fillList(const std::string& filter) {
+  struct TFinish {
+    TMainForm* form;
+    ~TFinish() {
+      form->appendToList_ = false;
+      if (form->modeWord_ != QLatin1String("Browse")) {
+        form->setMode(wmBrowse);
+        form->statusPanels_[0]->setText(form->modeWord_);
+      }
+    }
+  };
+  THourglass hourglass;
+  TFinish finish{this};
+  statusPanels_[0]->setText(QStringLiteral("Searching..."));
+  statusPanels_[2]->clear();
+  StatusBar1->repaint();
+  const int remembered = selectedIndex();
+
+  std::vector<zestoria::TListedDrink> drinks = catalogue_.ListDrinks(filter, startingUp_);
+  if (drinks.empty()) {
+    selectRow(remembered);
+    Platform().Warning(QStringLiteral("There are no drinks to list"));
+    setStatusBar(modeWord_.isEmpty() ? QStringLiteral("Browse") : modeWord_,
+                 ListBox->count() > 0 ? flagsText(currentDrink_) : QString(), positionText());
+    return;
+  }
+
+  ++quietList_;
+  if (!appendToList_) ListBox->clear();
+  for (QLineEdit* text : {StaticTitle, StaticAd, StaticType, StaticSeason, StaticTemp, StaticGlass}) text->clear();
+  StaticIngred->clear();
+  StaticDir->clear();
+  showGlass(14);
+
+  struct TNewItem {
+    std::string text;
+    bool checked;
+  };
+  std::vector<TNewItem> items;
+  items.reserve(drinks.size());
+  for (const zestoria::TListedDrink& drink : drinks)
+    items.push_back({zestoria::makeListItem(drink.name, drink.id), drink.marked == 1});
+
+  if (appendToList_) {
+    // A drink already listed is not listed twice.
+    std::unordered_set<int32_t> listed;
+    for (int row = 0; row < ListBox->count(); ++row) listed.insert(itemIdAt(row));
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (!listed.insert(drinks[i].id).second) continue;
+      ListBox->insertItem(sortedPosition(items[i].text), newListItem(items[i].text, items[i].checked));
+    }
+  } else {
+    // One sort and one batch of insertions keeps large lists fast.
+    std::stable_sort(items.begin(), items.end(),
+                     [](const TNewItem& a, const TNewItem& b) { return zestoria::ListItemLess(a.text, b.text); });
+    ListBox->setUpdatesEnabled(false);
+    for (const TNewItem& item : items) ListBox->addItem(newListItem(item.text, item.checked));
+    ListBox->setUpdatesEnabled(true);
+  }
+  --quietList_;
+
+  selectRow(0);
+  if (ListBox->count() > 0) {
+    loadDrink(itemIdAt(0));
+    showDrink(currentDrink_);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The current drink and its display
+
+void TMainForm::loadDrink(int32_t id) { currentDrink_ = catalogue_.LoadDrink(id); }
+
+void TMainForm::showItem(int row) {
+  selectRow(row);
+  loadDrink(itemIdAt(row));
+  showDrink(currentDrink_);
+}
+
+void TMainForm::showGlass(int code) {
+  const QPixmap picture = GlassPicture(code);
+  shownGlass_ = picture.isNull() ? -1 : code;
+  ImageGlass->setPixmap(picture);
+}
+
+QString TMainForm::positionText() const {
+  return QStringLiteral("%1 of %2").arg(selectedIndex() + 1).arg(ListBox->count());
+}
+
+QString TMainForm::flagsText(const TDrink& drink) {
+  const bool marked = drink.marked == 1;
+  const bool readOnly = drink.read_only != 0;
+  if (marked && readOnly) return QStringLiteral("Marked / Read Only");
+  if (marked) return QStringLiteral("Marked");
+  if (readOnly) return QStringLiteral("Read Only");
+  return QString();
+}
+
+void TMainForm::showDrink(const TDrink& drink) {
+  if (editing()) setMode(wmBrowse);
+  StaticTitle->setText(FromCatalogueText(drink.name));
+  StaticType->setText(QString::fromStdString(zestoria::typeName(drink.type)));
+  StaticSeason->setText(QString::fromStdString(zestoria::seasonName(drink.season)));
+  StaticTemp->setText(QString::fromStdString(zestoria::tempName(drink.temp)));
+  StaticGlass->setText(QString::fromStdString(zestoria::glassName(drink.glass)));
+  StaticDir->setPlainText(FromCatalogueText(drink.directions));
+  StaticIngred->setPlainText(FromCatalogueText(drink.ingred));
+  StaticAd->setText(FromCatalogueText(drink.comment));
+  for (QLineEdit* edit : {StaticTitle, StaticAd}) edit->setCursorPosition(0);
+  updateMarkMenu(drink.marked == 1);
+  showGlass(drink.glass);
+  setStatusBar(modeWord_, flagsText(drink), positionText());
+}
+
+void TMainForm::updateMarkMenu(bool marked) {
+  MenuMark->setVisible(!marked);
+  MenuUnmark->setVisible(marked);
+}
+
+// ---------------------------------------------------------------------------
+// Moving through the list
+
+bool TMainForm::confirmUndoEdit() {
+  if (!editing()) return true;
+  if (Platform().Confirm(QStringLiteral("Drink is being edited.  Undo changes"))) return true;
+  restoreEditSelection();
+  return false;
+}
+
+void TMainForm::restoreEditSelection() {
+  // The selection stays on the drink being edited (none while adding), so
+  // that Commit acts on it.
+  selectRow(modeWord_ == QLatin1String("Modify") ? savedIndex_ : -1);
+}
+
+void TMainForm::ListBoxClick() {
+  if (!confirmUndoEdit()) return;
+  if (modeWord_ == QLatin1String("Add")) selectRow(savedIndex_);
+  const int row = selectedIndex();
+  if (row < 0) return;
+  showItem(row);
+}
+
+void TMainForm::ButNextClick() {
+  const int row = selectedIndex();
+  if (row + 1 >= ListBox->count()) return;
+  showItem(row + 1);
+}
+
+void TMainForm::ButPrevoiusClick() {
+  const int row = selectedIndex();
+  if (row <= 0) return;
+  showItem(row - 1);
+}
+
+bool TMainForm::FormMouseWheel(bool down) {
+  if (TabForm->currentWidget() != TabRecipie || ListBox->count() == 0) return false;
+  if (!confirmUndoEdit()) return false;
+  const bool wasEditing = editing();
+  if (modeWord_ == QLatin1String("Add")) selectRow(savedIndex_);
+  const int row = selectedIndex();
+  if (down ? row == ListBox->count() - 1 : row <= 0) {
+    // The user chose to undo the edit: end it even where the list stops.
+    if (wasEditing && row >= 0) showItem(row);
+    return false;
+  }
+  ListBox->setFocus();
+  showItem(down ? row + 1 : row - 1);
+  return true;
+}
+
+void TMainForm::TabRecipieEnter() {
+  setMode(wmBrowse);
+  setStatusBar(modeWord_, flagsText(currentDrink_), positionText());
+  ListBox->setFocus();
+}

@@ -1,0 +1,104 @@
+// A main window on a small catalogue of its own, with a scripted platform
+// answering for the user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QStringList>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/catalogue/CatalogueTestKit.h"
+#include "catalogue/ListItem.h"
+#include "catalogue/MainForm.h"
+#include "platform/Errors.h"
+#include "support/ScriptedPlatform.h"
+
+namespace zestoria::test {
+
+// The fixture catalogue, by id: two drinks named "Sour" (ids 9 and 10), a
+// read-only drink, and a drink marked in the file.
+struct TFixtureDrink {
+  int32_t id;
+  const char* name;
+  int32_t type;
+  int32_t marked;
+  int32_t read_only;
+};
+inline const std::vector<TFixtureDrink>& FixtureDrinks() {
+  static const std::vector<TFixtureDrink> drinks = {
+      {1, "Margarita", 3, 1, 0}, {2, "apple Martini", 14, 0, 0}, {3, "Bloody Mary", 15, 0, 0},
+      {5, "Zombie", 2, 0, 1},    {9, "Sour", 23, 0, 0},          {10, "Sour", 23, 0, 0}};
+  return drinks;
+}
+// The list's order: by name ignoring case, "Sour" 10 before "Sour" 9.
+inline const std::vector<int32_t>& FixtureListOrder() {
+  static const std::vector<int32_t> order = {2, 3, 1, 10, 9, 5};
+  return order;
+}
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    databasePath = folder.Path(kCatalogueFileName);
+    CreateCatalogueFile(databasePath);
+    if (!empty_catalogue_) {
+      TDrinkCatalogue catalogue;
+      catalogue.Open(databasePath);
+      for (const TFixtureDrink& d : FixtureDrinks()) {
+        TDrink drink = SampleDrink(d.name, d.type, std::to_string(d.id));
+        drink.marked = d.marked;
+        drink.read_only = d.read_only;
+        catalogue.SetNextDrinkId(d.id);
+        catalogue.InsertDrink(drink, false);
+      }
+      catalogue.SaveDatabase();
+    }
+    fileBeforeStart = FileBytes(databasePath);
+    form = std::make_unique<TMainForm>(QStringList(QString::fromStdString(folder.Path("zestoria"))));
+    form->show();
+  }
+
+  void TearDown() override { form.reset(); }
+
+  // The drink as the file on disk holds it.
+  TDrink DrinkOnDisk(int32_t id) {
+    TDrinkCatalogue catalogue;
+    catalogue.Open(databasePath);
+    return catalogue.LoadDrink(id);
+  }
+  bool DrinkOnDiskExists(int32_t id) {
+    TDrinkCatalogue catalogue;
+    catalogue.Open(databasePath);
+    return catalogue.FindDrink(id);
+  }
+  // The ids of the listed drinks, in list order.
+  std::vector<int32_t> ListedIds() const {
+    std::vector<int32_t> ids;
+    for (int row = 0; row < form->ListBox->count(); ++row) ids.push_back(itemId(form->itemText(row)));
+    return ids;
+  }
+  // Presses |key| as the user would: the focused control receives it.
+  void PressKey(int key) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form.get();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+  }
+  // Selects list item |row| as a click would.
+  void ClickRow(int row) { form->ListBox->setCurrentRow(row); }
+
+  bool empty_catalogue_ = false;
+  TScriptedPlatform platform;
+  tinydb::test::TTempDir folder;
+  std::string databasePath;
+  std::vector<uint8_t> fileBeforeStart;
+  std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace zestoria::test
