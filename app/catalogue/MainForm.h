@@ -150,7 +150,7 @@ class TMainForm : public QMainWindow {
 
   QListWidget* ListBox = nullptr;
   QLineEdit* StaticTitle = nullptr;
-  QLineEdit* StaticAd = nullptr;
+  QTextEdit* StaticAd = nullptr;  // the comment, centred, up to two lines
   QLineEdit* StaticType = nullptr;
   QLineEdit* StaticGlass = nullptr;
   QLineEdit* StaticSeason = nullptr;
@@ -246,6 +246,9 @@ class TMainForm : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Every key and wheel event of the application, before its receiver:
+  // the window-wide keys and the wheel.
+  bool windowEvent(QObject* watched, QEvent* event);
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -298,6 +301,8 @@ class TMainForm : public QMainWindow {
   bool readEditControls(TDrink* drink);
   void setEditable(bool editable);
   void updateMarkMenu(bool marked);
+  // Shows |text| in the comment control, centred.
+  void showComment(const QString& text);
   // The help topic of the page on show.
   void showPageHelp();
 
@@ -317,6 +322,7 @@ class TMainForm : public QMainWindow {
   quint64 lastWheelTime_ = 0;          // whether it moved the list
   bool lastWheelHandled_ = false;
   bool shownOnce_ = false;
+  QObject* applicationFilter_ = nullptr;
   QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
 
  public:

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QToolButton>
 
 #include "catalogue/ListItem.h"
@@ -62,7 +63,7 @@ bool TMainForm::readEditControls(TDrink* drink) {
       {StaticTitle->text(), "name", &drink->name, zestoria::kDrinkNameLength},
       {StaticIngred->toPlainText(), "ingredients", &drink->ingred, std::string::npos},
       {StaticDir->toPlainText(), "directions", &drink->directions, std::string::npos},
-      {StaticAd->text(), "comment", &drink->comment, zestoria::kDrinkCommentLength},
+      {StaticAd->toPlainText(), "comment", &drink->comment, zestoria::kDrinkCommentLength},
   };
   std::string converted[4];
   for (size_t i = 0; i < 4; ++i) {
@@ -171,7 +172,8 @@ void TMainForm::deleteSelectedDrink(bool confirm) {
     // Nothing is left to show: the whole display empties.
     selectRow(-1);
     currentDrink_ = TDrink();
-    for (QLineEdit* text : {StaticTitle, StaticAd, StaticType, StaticSeason, StaticTemp, StaticGlass}) text->clear();
+    for (QLineEdit* text : {StaticTitle, StaticType, StaticSeason, StaticTemp, StaticGlass}) text->clear();
+    showComment(QString());
     StaticIngred->clear();
     StaticDir->clear();
     showGlass(-1);

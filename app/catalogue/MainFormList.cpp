@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -166,7 +167,8 @@ void TMainForm::fillList(const std::string& filter) {
 
   ++quietList_;
   if (!appendToList_) ListBox->clear();
-  for (QLineEdit* text : {StaticTitle, StaticAd, StaticType, StaticSeason, StaticTemp, StaticGlass}) text->clear();
+  for (QLineEdit* text : {StaticTitle, StaticType, StaticSeason, StaticTemp, StaticGlass}) text->clear();
+  showComment(QString());
   StaticIngred->clear();
   StaticDir->clear();
   showGlass(14);
@@ -244,11 +246,22 @@ void TMainForm::showDrink(const TDrink& drink) {
   StaticGlass->setText(QString::fromStdString(zestoria::glassName(drink.glass)));
   StaticDir->setPlainText(FromCatalogueText(drink.directions));
   StaticIngred->setPlainText(FromCatalogueText(drink.ingred));
-  StaticAd->setText(FromCatalogueText(drink.comment));
-  for (QLineEdit* edit : {StaticTitle, StaticAd}) edit->setCursorPosition(0);
+  showComment(FromCatalogueText(drink.comment));
+  StaticTitle->setCursorPosition(0);
   updateMarkMenu(drink.marked == 1);
   showGlass(drink.glass);
   setStatusBar(modeWord_, flagsText(drink), positionText());
+}
+
+void TMainForm::showComment(const QString& text) {
+  const QSignalBlocker block(StaticAd);
+  StaticAd->setPlainText(text);
+  StaticAd->selectAll();
+  StaticAd->setAlignment(Qt::AlignCenter);
+  QTextCursor cursor = StaticAd->textCursor();
+  cursor.clearSelection();
+  cursor.movePosition(QTextCursor::Start);
+  StaticAd->setTextCursor(cursor);
 }
 
 void TMainForm::updateMarkMenu(bool marked) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QStatusBar>
 
 #include "catalogue/MainForm.h"
@@ -159,7 +160,11 @@ void TMainForm::PasteDrink1Click() {
 void TMainForm::MenuCopyClick() {
   QWidget* focus = focusWidget();
   if (!focus) return;
-  for (QLineEdit* edit : {StaticAd, StaticGlass, StaticSeason, StaticTemp, StaticTitle, StaticType}) {
+  if (focus == StaticAd) {
+    Platform().SetClipboardText(StaticAd->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    return;
+  }
+  for (QLineEdit* edit : {StaticGlass, StaticSeason, StaticTemp, StaticTitle, StaticType}) {
     if (focus == edit) {
       Platform().SetClipboardText(edit->selectedText());
       return;
@@ -179,9 +184,8 @@ void TMainForm::MenuPasteClick() {
   QWidget* focus = focusWidget();
   if (!focus) return;
   const QString text = Platform().ClipboardText();
-  for (QLineEdit* edit : {StaticAd, StaticTitle}) {
-    if (focus == edit && !edit->isReadOnly()) edit->insert(text);
-  }
+  if (focus == StaticTitle && !StaticTitle->isReadOnly()) StaticTitle->insert(text);
+  if (focus == StaticAd && !StaticAd->isReadOnly()) StaticAd->insertPlainText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
   for (QPlainTextEdit* edit : {StaticDir, StaticIngred}) {
     if (focus == edit && !edit->isReadOnly()) edit->insertPlainText(text);
   }

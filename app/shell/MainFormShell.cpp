@@ -20,6 +20,8 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -46,12 +48,30 @@ constexpr int kStatusWidths[3] = {80, 460, 50};
 // A tab bar whose tabs are all the same width.
 class TFixedTabBar : public QTabBar {
  public:
-  explicit TFixedTabBar(QWidget* parent) : QTabBar(parent) {}
+  explicit TFixedTabBar(QWidget* parent) : QTabBar(parent) {
+    setElideMode(Qt::ElideNone);
+  }
 
  protected:
+  // Every tab is 80 pixels wide, or as wide as the widest caption needs.
   QSize tabSizeHint(int index) const override {
-    return QSize(kTabWidth, QTabBar::tabSizeHint(index).height());
+    int width = kTabWidth;
+    for (int i = 0; i < count(); ++i) width = std::max(width, QTabBar::tabSizeHint(i).width());
+    return QSize(width, QTabBar::tabSizeHint(index).height());
   }
+};
+
+// Hands every event of the application to the window first.
+class TApplicationFilter : public QObject {
+ public:
+  TApplicationFilter(QObject* parent, std::function<bool(QObject*, QEvent*)> filter)
+      : QObject(parent), filter_(std::move(filter)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override { return filter_(watched, event); }
+
+ private:
+  std::function<bool(QObject*, QEvent*)> filter_;
 };
 
 class TPageControl : public QTabWidget {
@@ -68,6 +88,9 @@ QToolButton* AddToolButton(QToolBar* bar, const QString& text, const QString& ic
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   button->setAutoRaise(true);
   button->setMinimumWidth(56);
+  QFont font = button->font();
+  font.setPointSizeF(font.pointSizeF() * 0.9);
+  button->setFont(font);
   bar->addWidget(button);
   return button;
 }
@@ -85,11 +108,14 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent) : QMainWindo
   createPages();
   createStatusBar();
   setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-  qApp->installEventFilter(this);
+  applicationFilter_ = new TApplicationFilter(this, [this](QObject* watched, QEvent* event) {
+    return windowEvent(watched, event);
+  });
+  qApp->installEventFilter(applicationFilter_);
   FormCreate(arguments);
 }
 
-TMainForm::~TMainForm() { qApp->removeEventFilter(this); }
+TMainForm::~TMainForm() { qApp->removeEventFilter(applicationFilter_); }
 
 // ---------------------------------------------------------------------------
 // Construction steps
@@ -200,6 +226,7 @@ void TMainForm::createToolBars() {
   ToolBar1 = new QToolBar(TabRecipie);
   ToolBar1->setGeometry(0, 0, kClientWidth - 6, kToolBarHeight);
   ToolBar1->setIconSize(QSize(24, 24));
+  ToolBar1->setContentsMargins(0, 0, 0, 0);
   ButPrevoius = AddToolButton(ToolBar1, QStringLiteral("Previous"), QStringLiteral("prior"), QStringLiteral("Previous drink"));
   ButNext = AddToolButton(ToolBar1, QStringLiteral("Next"), QStringLiteral("next"), QStringLiteral("Next drink"));
   ToolBar1->addSeparator();
@@ -213,6 +240,7 @@ void TMainForm::createToolBars() {
   ToolBar2 = new QToolBar(TabRecipie);
   ToolBar2->setGeometry(ToolBar1->geometry());
   ToolBar2->setIconSize(QSize(24, 24));
+  ToolBar2->setContentsMargins(0, 0, 0, 0);
   ToolBar2->setAutoFillBackground(true);
   ButtonCommit = AddToolButton(ToolBar2, QStringLiteral("Commit"), QStringLiteral("add"), QStringLiteral("Store the drink"));
   ButtonCancel = AddToolButton(ToolBar2, QStringLiteral("Cancel"), QStringLiteral("cancel"), QStringLiteral("Abandon the changes (Escape)"));
@@ -258,21 +286,34 @@ void TMainForm::createRecipePage() {
   StaticTitle->setAlignment(Qt::AlignCenter);
   StaticTitle->setMaxLength(static_cast<int>(zestoria::kDrinkNameLength));
 
-  StaticAd = staticText(left, 90, width, 21);
-  StaticAd->setAlignment(Qt::AlignCenter);
-  StaticAd->setMaxLength(200);
+  StaticAd = new QTextEdit(page);
+  StaticAd->setGeometry(left, 90, width, 34);
+  StaticAd->setAcceptRichText(false);
+  StaticAd->setTabChangesFocus(true);
+  StaticAd->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  StaticAd->document()->setDocumentMargin(1);
   QFont italic = StaticAd->font();
   italic.setItalic(true);
   StaticAd->setFont(italic);
+  StaticAd->installEventFilter(this);
+  // The comment is one paragraph of at most 200 characters.
+  connect(StaticAd, &QTextEdit::textChanged, this, [this] {
+    const QString value = StaticAd->toPlainText();
+    if (value.size() > 200) {
+      const QSignalBlocker block(StaticAd);
+      StaticAd->textCursor().deletePreviousChar();
+      if (StaticAd->toPlainText().size() > 200) showComment(value.left(200));
+    }
+  });
 
   ImageGlass = new QLabel(page);
-  ImageGlass->setGeometry(left + 4, 118, 64, 68);
+  ImageGlass->setGeometry(left + 4, 130, 64, 68);
   ImageGlass->setAlignment(Qt::AlignCenter);
 
   const int labelX = 84;
   const int valueX = 176;
   const int valueWidth = left + width - valueX;
-  const int rows[4] = {116, 139, 162, 185};
+  const int rows[4] = {128, 150, 172, 194};
   caption(QStringLiteral("Type"), labelX, rows[0]);
   caption(QStringLiteral("Glassware"), labelX, rows[1]);
   caption(QStringLiteral("Season"), labelX, rows[2]);
@@ -297,12 +338,12 @@ void TMainForm::createRecipePage() {
   EditTemp = chooser(zestoria::TempChooserItems(), 3, valueX, rows[3], valueWidth);
   connect(EditGlass, &QComboBox::currentIndexChanged, this, [this] { guarded([this] { EditGlassChange(); }); });
 
-  caption(QStringLiteral("Ingredients"), left, 214);
+  caption(QStringLiteral("Ingredients"), left, 222);
   StaticIngred = new QPlainTextEdit(page);
-  StaticIngred->setGeometry(labelX, 212, left + width - labelX, 84);
-  caption(QStringLiteral("Directions"), left, 302);
+  StaticIngred->setGeometry(labelX, 220, left + width - labelX, 78);
+  caption(QStringLiteral("Directions"), left, 304);
   StaticDir = new QPlainTextEdit(page);
-  StaticDir->setGeometry(labelX, 300, left + width - labelX, 80);
+  StaticDir->setGeometry(labelX, 302, left + width - labelX, 79);
   for (QPlainTextEdit* text : {StaticIngred, StaticDir}) {
     text->setTabChangesFocus(true);
     // The editor holds at most 1000 characters.
@@ -385,7 +426,10 @@ void TMainForm::createSearchPage() {
   SeaInstruct = new QTextEdit(page);
   SeaInstruct->setGeometry(1, 342, 623, 46);
   SeaInstruct->setReadOnly(true);
-  SeaInstruct->setFont(bold);
+  QFont small = bold;
+  small.setPixelSize(10);
+  SeaInstruct->setFont(small);
+  SeaInstruct->document()->setDocumentMargin(2);
   SeaInstruct->setFrameShape(QFrame::NoFrame);
   SeaInstruct->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   SeaInstruct->setFocusPolicy(Qt::NoFocus);
@@ -393,7 +437,11 @@ void TMainForm::createSearchPage() {
       "Click 'New Search' for new list 'Append Search' to append to current list.  'All' re-lists all drinks.  \n"
       "'Or' searches for drinks matching either field.  'And' searches for drinks satisfting all fields.\n"
       "Use drop down menus to build search string."));
-  SeaInstruct->setAlignment(Qt::AlignCenter);
+  QTextCursor every(SeaInstruct->document());
+  every.select(QTextCursor::Document);
+  QTextBlockFormat centred;
+  centred.setAlignment(Qt::AlignCenter);
+  every.mergeBlockFormat(centred);
   for (QTextEdit* text : {SeaString, SeaInstruct}) {
     QPalette palette = text->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -430,13 +478,26 @@ void TMainForm::createInformationPage() {
 void TMainForm::createStatusBar() {
   StatusBar1 = statusBar();
   StatusBar1->setSizeGripEnabled(false);
+  // Panel 0 is 80 pixels wide unless the font needs more for its longest
+  // word; panel 1 gives up what panel 0 takes.
+  const QFontMetrics metrics(StatusBar1->font());
+  int widths[3] = {kStatusWidths[0], kStatusWidths[1], kStatusWidths[2]};
+  for (const char* word : {"Searching...", "Unmarking...", "Modify Drink", "Information"})
+    widths[0] = std::max(widths[0], metrics.horizontalAdvance(QString::fromLatin1(word)) + 14);
+  widths[1] -= widths[0] - kStatusWidths[0];
   for (int i = 0; i < 3; ++i) {
     auto* panel = new QLabel(StatusBar1);
-    panel->setFixedWidth(kStatusWidths[i] - 4);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setIndent(3);
-    if (i == 2) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    StatusBar1->addWidget(panel);
+    if (i < 2) {
+      panel->setFixedWidth(widths[i] - 4);
+      StatusBar1->addWidget(panel);
+    } else {
+      // The last panel reaches the right edge, as status lines do.
+      panel->setMinimumWidth(kStatusWidths[i]);
+      panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      StatusBar1->addWidget(panel, 1);
+    }
     statusPanels_[i] = panel;
   }
 }
@@ -549,7 +610,7 @@ void TMainForm::setMode(int mode) {
       modeWord_ = QStringLiteral("Add");
       showGlass(drinkClipboard_.id == -1 ? drinkClipboard_.glass : 3);
       StaticTitle->clear();
-      StaticAd->clear();
+      showComment(QString());
       StaticIngred->clear();
       StaticDir->clear();
       selectRow(-1);
@@ -589,10 +650,10 @@ void TMainForm::setMode(int mode) {
 }
 
 void TMainForm::setEditable(bool editable) {
-  for (QLineEdit* edit : {StaticTitle, StaticAd}) {
-    edit->setReadOnly(!editable);
-    edit->setFrame(editable);
-  }
+  StaticTitle->setReadOnly(!editable);
+  StaticTitle->setFrame(editable);
+  StaticAd->setReadOnly(!editable);
+  StaticAd->setFrameShape(editable ? QFrame::StyledPanel : QFrame::NoFrame);
   StaticTitle->setGeometry(StaticTitle->x(), 57, StaticTitle->width(), 32);
   for (QPlainTextEdit* text : {StaticIngred, StaticDir}) {
     text->setReadOnly(!editable);
@@ -658,10 +719,11 @@ bool TMainForm::FormKeyDown(int key) {
   }
 }
 
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  auto* widget = qobject_cast<QWidget*>(watched);
+bool TMainForm::windowEvent(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if ((type == QEvent::KeyPress || type == QEvent::Wheel) && widget && widget->window() == this) {
+  if (type != QEvent::KeyPress && type != QEvent::Wheel) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget && widget->window() == this) {
     if (type == QEvent::KeyPress) {
       // The window sees each key once, before the focused control does; the
       // key then goes on, except F1, which only opens help.
@@ -690,6 +752,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       }
       return lastWheelHandled_;
     }
+  }
+  return false;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (watched == StaticAd && type == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;  // one paragraph
   }
   if (watched == ListBox && type == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();

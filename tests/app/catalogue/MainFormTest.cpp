@@ -299,7 +299,8 @@ TEST_F(MainFormTest, DeleteSelectsTheItemBeforeAndEmptiesTheDisplayAtTheEnd) {
   }
   platform.default_answer = true;
   while (form->ListBox->count() > 0) form->DeleteDrink1Click();
-  for (QLineEdit* text : {form->StaticTitle, form->StaticAd, form->StaticType, form->StaticGlass, form->StaticSeason,
+  EXPECT_EQ(form->StaticAd->toPlainText(), "");
+  for (QLineEdit* text : {form->StaticTitle, form->StaticType, form->StaticGlass, form->StaticSeason,
                           form->StaticTemp})
     EXPECT_EQ(text->text(), "");
   EXPECT_EQ(form->StaticIngred->toPlainText(), "");
@@ -390,7 +391,7 @@ TEST_F(MainFormTest, CopyAndPasteDrinkStartsANewDrinkFromTheCopy) {
   form->PasteDrink1Click();
   EXPECT_EQ(form->modeWord(), "Add");
   EXPECT_EQ(form->StaticTitle->text(), "Zombie");
-  EXPECT_EQ(form->StaticAd->text(), "");
+  EXPECT_EQ(form->StaticAd->toPlainText(), "");
   EXPECT_EQ(form->EditType->currentText(), "Cobbler");
   EXPECT_EQ(form->shownGlassPicture(), 7);
   form->StaticTitle->setText("Zombie II");
