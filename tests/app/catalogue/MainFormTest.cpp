@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "app/catalogue/MainFormFixture.h"
@@ -142,6 +143,25 @@ TEST_F(MainFormTest, NextPreviousAndTheWheelMoveThroughTheList) {
   form->TabForm->setCurrentWidget(form->TabMisc);
   EXPECT_FALSE(form->FormMouseWheel(false));  // another page: nothing
   EXPECT_EQ(form->selectedIndex(), 5);
+}
+
+TEST_F(MainFormTest, KeysAndTheWheelReachTheWindowOnce) {
+  QApplication::setActiveWindow(form.get());
+  form->ListBox->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), form->ListBox);
+
+  PressKey(Qt::Key_Delete);  // answered No
+  EXPECT_EQ(platform.Messages(), QStringList{"Delete this drink recipie?"});
+  PressKey(Qt::Key_Return);  // Enter and space toggle the mark
+  EXPECT_EQ(form->ListBox->item(0)->checkState(), Qt::Checked);
+  PressKey(Qt::Key_Space);
+  EXPECT_EQ(form->ListBox->item(0)->checkState(), Qt::Unchecked);
+
+  QWheelEvent down(QPointF(10, 10), form->ListBox->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                   QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(form->ListBox->viewport(), &down);
+  EXPECT_EQ(form->selectedIndex(), 1);
+  EXPECT_EQ(form->currentDrink().id, 3);
 }
 
 TEST_F(MainFormTest, ClickingTheListWhileAddingAsksFirst) {
