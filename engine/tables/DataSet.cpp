@@ -13,6 +13,13 @@ namespace {
 
 constexpr int kTrailerSize = 5;  // int32 record number + bookmark flag
 
+std::string TrimBlanks(const std::string& text) {
+  const size_t begin = text.find_first_not_of(' ');
+  if (begin == std::string::npos) return "";
+  const size_t end = text.find_last_not_of(' ');
+  return text.substr(begin, end - begin + 1);
+}
+
 }  // namespace
 
 // ---- TTinyBlobStream ----
@@ -132,6 +139,21 @@ TField* TTDEDataSet::FieldNamed(const std::string& name) const {
   TField* field = FindField(name);
   if (field == nullptr) DataSetError(FormatMessage("Field '%s' not found", name));
   return field;
+}
+
+std::vector<TField*> TTDEDataSet::FieldsNamed(const std::string& names) const {
+  std::vector<TField*> fields;
+  if (names.empty()) return fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = names.find(';', start);
+    const std::string name =
+        TrimBlanks(names.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    fields.push_back(FieldNamed(name));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return fields;
 }
 
 TField* TTDEDataSet::DefineField(const std::string& name) {

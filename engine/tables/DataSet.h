@@ -106,6 +106,9 @@ class TTDEDataSet : public TTDBDataSet, private TFilterDataSource {
   TField* FindField(const std::string& name) const;
   // Same, but throws "Field '%s' not found".
   TField* FieldNamed(const std::string& name) const;
+  // The field objects of a ";"-separated list of names (blanks around a
+  // name ignored), in list order; none for "". Throws as FieldNamed.
+  std::vector<TField*> FieldsNamed(const std::string& names) const;
   // Gives the cursor a field object of the program's own (only while
   // closed). Once the program has given any, the cursor creates no
   // field objects at opening: stored fields are bound to the definitions

@@ -17,13 +17,6 @@ constexpr int kMaxMasterChain = 1 << 16;
   throw EDatabaseError(detail->Name() + ": " + message);
 }
 
-std::string TrimBlanks(const std::string& text) {
-  const size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return "";
-  const size_t end = text.find_last_not_of(' ');
-  return text.substr(begin, end - begin + 1);
-}
-
 }  // namespace
 
 bool MasterChainReaches(const TTDEDataSet* dataset, const TTDEDataSet* target) {
@@ -162,18 +155,7 @@ void TMasterDataLink::SetFieldNames(const std::string& names) {
 void TMasterDataLink::ResolveFields() {
   fields_.clear();
   if (!Active() || field_names_.empty()) return;
-  std::vector<TField*> fields;
-  TTDEDataSet* master = source_->DataSet();
-  size_t start = 0;
-  for (;;) {
-    const size_t end = field_names_.find(';', start);
-    const std::string name = TrimBlanks(
-        field_names_.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    fields.push_back(master->FieldNamed(name));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  fields_ = std::move(fields);
+  fields_ = source_->DataSet()->FieldsNamed(field_names_);
 }
 
 void TMasterDataLink::ActiveChanged() {

@@ -9,13 +9,6 @@ namespace tinydb {
 
 namespace {
 
-std::string TrimBlanks(const std::string& text) {
-  size_t b = text.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  size_t e = text.find_last_not_of(' ');
-  return text.substr(b, e - b + 1);
-}
-
 bool IsTextType(int field_type) {
   return field_type == ftString || field_type == ftFixedChar || field_type == ftWideString;
 }
@@ -508,20 +501,6 @@ int TTinyTable::SelectIndexForFields(const std::vector<TField*>& fields,
   return -1;
 }
 
-std::vector<TField*> TTinyTable::ResolveFields(const std::string& names) const {
-  std::vector<TField*> fields;
-  if (names.empty()) return fields;
-  size_t start = 0;
-  for (;;) {
-    size_t end = names.find(';', start);
-    std::string name = TrimBlanks(names.substr(start, end == std::string::npos ? end : end - start));
-    fields.push_back(FieldNamed(name));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return fields;
-}
-
 int TTinyTable::CursorPositionOf(const TRecordListEntry& entry, int hint) const {
   const int count = static_cast<int>(record_list_.size());
   if (hint >= 0 && hint < count && record_list_[static_cast<size_t>(hint)].RecordNo == entry.RecordNo)
@@ -601,7 +580,7 @@ int TTinyTable::ScanForKey(const std::vector<TField*>& fields, TLocateOptions op
 bool TTinyTable::FindByKey(const std::string& key_names, const TFieldValues& values,
                            TLocateOptions options) {
   CheckActive();
-  std::vector<TField*> fields = ResolveFields(key_names);
+  std::vector<TField*> fields = FieldsNamed(key_names);
   Raise(BeforeScroll);
   if (KeySearch(fields, values, options, true) < 0) return false;
   Fetch(gmCurrent, true);
@@ -619,8 +598,8 @@ bool TTinyTable::FindByKey(const std::string& key_names, const TFieldValue& valu
 TLookupResult TTinyTable::LookupByKey(const std::string& key_names, const TFieldValues& values,
                                       const std::string& result_names) {
   CheckActive();
-  std::vector<TField*> fields = ResolveFields(key_names);
-  std::vector<TField*> results = ResolveFields(result_names);
+  std::vector<TField*> fields = FieldsNamed(key_names);
+  std::vector<TField*> results = FieldsNamed(result_names);
   TLookupResult result;
   if (KeySearch(fields, values, 0, false) < 0) return result;
   // The spare buffer holds the match with its calculated fields computed.

@@ -157,8 +157,6 @@ class TTinyTable : public TTDEDataSet {
   void AdjustOnInsert(int index_no, int position, const TRecordListEntry& entry,
                       TFieldBuffers& buffers);
   void AdjustOnUpdate(int index_no, int old_pos, int new_pos, TFieldBuffers& buffers);
-  // The field objects of a ";"-separated list ("Field '%s' not found").
-  std::vector<TField*> ResolveFields(const std::string& names) const;
   // Key search into the spare buffer; the matching cursor-list position or
   // -1. With |move| the cursor position goes there.
   int KeySearch(const std::vector<TField*>& fields, const TFieldValues& values,
