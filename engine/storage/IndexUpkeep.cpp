@@ -84,11 +84,8 @@ void TTinyTableIO::InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, i
 
 void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
                                        const TOnAdjust& on_adjust) {
-  const int index_count = static_cast<int>(index_defs_.size());
-  std::vector<int> old_pos(static_cast<size_t>(index_count));
-  for (int i = 0; i < index_count; ++i) old_pos[static_cast<size_t>(i)] = TranslatePosition(-1, pos, i);
-
-  for (int i = 0; i < index_count; ++i) {
+  const std::vector<int> old_pos = PositionsInIndexes(pos);
+  for (int i = 0; i < static_cast<int>(old_pos.size()); ++i) {
     const int old = old_pos[static_cast<size_t>(i)];
     if (old < 0) continue;
     TRecordList& list = ListOf(i);
@@ -129,15 +126,20 @@ void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
 }
 
 void TTinyTableIO::RemoveFromIndexes(int pos) {
-  const int index_count = static_cast<int>(index_defs_.size());
-  std::vector<int> old_pos(static_cast<size_t>(index_count));
-  for (int i = 0; i < index_count; ++i) old_pos[static_cast<size_t>(i)] = TranslatePosition(-1, pos, i);
-  for (int i = 0; i < index_count; ++i) {
+  const std::vector<int> old_pos = PositionsInIndexes(pos);
+  for (int i = 0; i < static_cast<int>(old_pos.size()); ++i) {
     const int old = old_pos[static_cast<size_t>(i)];
     if (old < 0) continue;
     TRecordList& list = ListOf(i);
     list.erase(list.begin() + old);
   }
+}
+
+std::vector<int> TTinyTableIO::PositionsInIndexes(int pos) {
+  std::vector<int> positions(index_defs_.size());
+  for (size_t i = 0; i < positions.size(); ++i)
+    positions[i] = TranslatePosition(-1, pos, static_cast<int>(i));
+  return positions;
 }
 
 int TTinyTableIO::PhysicalPosition(const TRecordList& list, int pos) {

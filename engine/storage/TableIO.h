@@ -305,6 +305,9 @@ class TTinyTableIO {
                          const TOnAdjust& on_adjust);
   void RepositionInIndexes(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust);
   void RemoveFromIndexes(int pos);
+  // The position in every index list of the record at |pos| of list 0
+  // (-1 where absent), all taken before any list changes.
+  std::vector<int> PositionsInIndexes(int pos);
 
   TTableStorageHost* database_;
   int open_count_ = 0;
