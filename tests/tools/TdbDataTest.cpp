@@ -17,10 +17,13 @@
 #include "support/ToolRun.h"
 #include "tables/DateTimeValue.h"
 #include "tables/TinyDB.h"
+#include "tools/ToolSchemas.h"
 
 namespace {
 
 using nlohmann::json;
+using tinydb::test::AllTypesSchema;
+using tinydb::test::Field;
 using tinydb::test::ReadFile;
 using tinydb::test::TRun;
 using tinydb::test::TToolTest;
@@ -69,10 +72,6 @@ class TdbDataTest : public TToolTest {
   }
 };
 
-json Field(const std::string& name, const std::string& type, int size = 0) {
-  return {{"name", name}, {"type", type}, {"size", size}};
-}
-
 // A small drinks table: id (primary), name (unique, case-insensitive),
 // rating (descending), a memo.
 json DrinksSchema() {
@@ -96,22 +95,6 @@ json Drink(int id, const std::string& name, int rating) {
 }
 
 // ---- insert and dump ----
-
-// One table holding every field type a table can store.
-json AllTypesSchema() {
-  return {{"tables",
-           {{{"name", "everything"},
-             {"fields",
-              {Field("key", "ftAutoInc"), Field("text", "ftString", 12),
-               Field("code", "ftFixedChar", 3), Field("small", "ftSmallint"),
-               Field("int", "ftInteger"), Field("word", "ftWord"), Field("flag", "ftBoolean"),
-               Field("real", "ftFloat"), Field("money", "ftCurrency"), Field("day", "ftDate"),
-               Field("clock", "ftTime"), Field("moment", "ftDateTime"),
-               Field("big", "ftLargeint"), Field("memo", "ftMemo"), Field("fmt", "ftFmtMemo"),
-               Field("clob", "ftOraClob"), Field("blob", "ftBlob"), Field("picture", "ftGraphic"),
-               Field("ole", "ftParadoxOle"), Field("typed", "ftTypedBinary")}},
-             {"indexes", {{{"name", "key"}, {"fields", {"key"}}, {"options", {"tiPrimary"}}}}}}}}};
-}
 
 TEST_F(TdbDataTest, InsertThenDumpRoundTripsEveryFieldType) {
   const std::vector<json> records = {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/ToolRun.h"
+#include "tools/ToolSchemas.h"
 
 namespace {
 
@@ -16,26 +17,12 @@ using tinydb::test::TRun;
 using tinydb::test::TToolTest;
 using tinydb::test::WriteFile;
 
-json Field(const std::string& name, const std::string& type, int size = 0) {
-  return {{"name", name}, {"type", type}, {"size", size}};
-}
-
-// One field of every type a table can store, keyed by "key".
-json AllTypesSchema() {
-  return {{"tables",
-           {{{"name", "everything"},
-             {"fields",
-              {Field("key", "ftAutoInc"), Field("text", "ftString", 12),
-               Field("code", "ftFixedChar", 3), Field("small", "ftSmallint"),
-               Field("int", "ftInteger"), Field("word", "ftWord"), Field("flag", "ftBoolean"),
-               Field("real", "ftFloat"), Field("money", "ftCurrency"), Field("day", "ftDate"),
-               Field("clock", "ftTime"), Field("moment", "ftDateTime"),
-               Field("big", "ftLargeint"), Field("memo", "ftMemo"), Field("fmt", "ftFmtMemo"),
-               Field("clob", "ftOraClob"), Field("blob", "ftBlob"), Field("picture", "ftGraphic"),
-               Field("ole", "ftParadoxOle"), Field("typed", "ftTypedBinary")}},
-             {"indexes",
-              {{{"name", "key"}, {"fields", {"key"}}, {"options", {"tiPrimary"}}},
-               {{"name", "by text"}, {"fields", {"text"}}, {"options", json::array()}}}}}}}};
+// The table of every field type with a second index, on "text".
+json SchemaWithTextIndex() {
+  json schema = tinydb::test::AllTypesSchema();
+  schema["tables"][0]["indexes"].push_back(
+      {{"name", "by text"}, {"fields", {"text"}}, {"options", json::array()}});
+  return schema;
 }
 
 // Blobs other than memos are given in base64: "eHl6" is "xyz", "cG5n"
@@ -72,7 +59,7 @@ class TdbFilterTest : public TToolTest {
   // A database holding Records(), made with |options| of tdb create.
   void MakeDatabase(const std::string& db, const std::vector<std::string>& options,
                     const std::vector<std::string>& password) {
-    WriteFile(Path("schema.json"), AllTypesSchema().dump());
+    WriteFile(Path("schema.json"), SchemaWithTextIndex().dump());
     std::vector<std::string> create = {"create", Path(db), "--schema", Path("schema.json")};
     create.insert(create.end(), options.begin(), options.end());
     TRun created = Tdb(create);
