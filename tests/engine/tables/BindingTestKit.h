@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/tables/CursorTestKit.h"
 #include "platform/Errors.h"
 #include "processing/DataProcess.h"
 #include "storage/DatabaseWriter.h"
-#include "storage/MemoryMedium.h"
 #include "tables/DBDataSet.h"
 #include "tables/Database.h"
 #include "tables/Session.h"
@@ -65,30 +65,30 @@ class TScriptedLogin : public TLoginPrompt {
   std::vector<std::string> asked;  // the storage names shown, in order
 };
 
-// A database image with one table "drinks" in a memory stream, registered
-// under its memory-medium name for as long as it lives.
-class TMemoryImage {
+// A database image with the tables "drinks" and "glasses" in a memory
+// stream, registered under its memory-medium name for as long as it lives;
+// Blowfish-encrypted under |password| when one is given.
+class TMemoryImage : public cursor_test::TCursorImage {
  public:
-  explicit TMemoryImage(std::optional<std::string> password = std::nullopt) {
+  explicit TMemoryImage(std::optional<std::string> password = std::nullopt)
+      : TCursorImage(Tables(), Settings(password)) {}
+
+ private:
+  static std::vector<TTableDefinition> Tables() {
+    return {TTableDefinition{"drinks",
+                             {{"id", ftInteger, 0, false}, {"name", ftString, 25, false}},
+                             {}},
+            TTableDefinition{"glasses", {{"code", ftSmallint, 0, false}}, {}}};
+  }
+  static TDatabaseSettings Settings(const std::optional<std::string>& password) {
     TDatabaseSettings settings;
     if (password) {
       settings.Encrypted = true;
       settings.EncryptAlgo = "Blowfish";
       settings.Password = *password;
     }
-    TTableDefinition drinks{"drinks", {{"id", ftInteger, 0, false}, {"name", ftString, 25, false}}, {}};
-    TTableDefinition glasses{"glasses", {{"code", ftSmallint, 0, false}}, {}};
-    CreateDatabase(stream_, settings, {drinks, glasses});
-    name_ = MemoryStreamToDatabaseName(&stream_);
+    return settings;
   }
-  ~TMemoryImage() { UnregisterMemoryStream(&stream_); }
-
-  const std::string& Name() const { return name_; }
-  TMemoryStream& Stream() { return stream_; }
-
- private:
-  TMemoryStream stream_;
-  std::string name_;
 };
 
 // The message of the EDatabaseError |action| throws, or "(no error)".
