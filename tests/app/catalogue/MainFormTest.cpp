@@ -73,8 +73,11 @@ TEST_F(MainFormTest, SearchAndInformationDisableTheMenusTheRecipePageEnablesThem
     EXPECT_EQ(form->statusText(0), form->modeWord());
     for (QMenu* menu : {form->MenuMarks, form->MenuEdit})
       for (QAction* item : menu->actions()) EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
-    for (QAction* item : form->MenuFile->actions())
-      if (!item->isSeparator()) EXPECT_EQ(item->isEnabled(), item == form->Exit1) << item->text().toStdString();
+    for (QAction* item : form->MenuFile->actions()) {
+      if (!item->isSeparator()) {
+        EXPECT_EQ(item->isEnabled(), item == form->Exit1) << item->text().toStdString();
+      }
+    }
     PressKey(Qt::Key_Insert);  // no window-wide meaning here
     PressKey(Qt::Key_Delete);
     EXPECT_TRUE(platform.log.empty());
