@@ -38,6 +38,7 @@ class QTextEdit;
 class QToolBar;
 class QToolButton;
 class QWidget;
+class TOtherForm;
 
 using zestoria::TDrink;
 using zestoria::TDrinkCatalogue;
@@ -324,6 +325,44 @@ class TMainForm : public QMainWindow {
   bool shownOnce_ = false;
   QObject* applicationFilter_ = nullptr;
   QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
+
+  // ---- Finding drinks: the display menu, Find Drink and Quick Search ----
+  // (finding/MainFormFind.cpp)
+ public:
+  QAction* All1 = nullptr;
+  QAction* Marked1 = nullptr;
+  QAction* FindDrink2 = nullptr;
+  QAction* QuickSearch2 = nullptr;
+  // The one-line text prompt, also used by the Search page.
+  TOtherForm* OtherForm = nullptr;
+  // Adds the Search page's term for category item |item| (an "S_" item);
+  // the search builder supplies it.
+  void addSearchTerm(QAction* item);
+
+ public slots:
+  void All1Click();
+  void Marked1Click();
+  void FindDrink2Click();
+  void QuickSearch2Click();
+  // The category handlers shared by the display menu ("D_" items: list the
+  // category) and the Search page's menus ("S_" items: add a search term).
+  void SeaLiquorClick(QAction* item);
+  void SeaLiqueurClick(QAction* item);
+  void SeaIngredClick(QAction* item);
+  void SeaTypeClick(QAction* item);
+  void SeaGlassClick(QAction* item);
+  void SeaSeasonClick(QAction* item);
+  void SeaTempClick(QAction* item);
+
+ private:
+  // Fills displayPopUp with its items and submenus; creates the prompt.
+  void createDisplayMenu();
+  // The shared body of the category handlers.
+  void categoryClick(int category, QAction* item);
+  // Asks with the prompt and lists the drinks whose |field| contains the
+  // typed text; nothing happens on Cancel or an empty text.
+  void promptAndList(const QString& caption, const QString& question, const std::string& field);
+  // ---- end of finding drinks ----
 
  public:
   // The search builder's working lists (filled by the Search page).

@@ -191,6 +191,7 @@ void TMainForm::createMenus() {
   // The display and print menus; their commands come with the finding and
   // printing subsystems.
   displayPopUp = new QMenu(this);
+  createDisplayMenu();  // finding drinks: the display menu's items
   PopPrintMenu = new QMenu(this);
   PopPrintMenu->addAction(QStringLiteral("Print Drink"), this, [this] { guarded([this] { MenuPrintDrinkClick(); }); });
   PopPrintMenu->addAction(QStringLiteral("Print Marked"), this, [this] { guarded([this] { MenuPrintMarkedClick(); }); });
