@@ -241,6 +241,10 @@ class TMainForm : public QMainWindow {
   // Import and printing: their dialogs come with those subsystems.
   void MenuImportClick();
   void importDrinks(const QString& file_name, bool ask);
+  // Import and the single-instance guard: a second copy handed over its
+  // |arguments|; imports element 1 (no import question), then restores the
+  // window and brings it to the front (app/exchange/MainFormImport.cpp).
+  void ToFront(const QStringList& arguments);
   void MenuPrintDrinkClick();
   void MenuPrintMarkedClick();
   void MenuPrintListClick();

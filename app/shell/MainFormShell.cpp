@@ -30,6 +30,7 @@
 #include "catalogue/MainForm.h"
 #include "catalogue/Vocabularies.h"
 #include "shell/HelpViewer.h"
+#include "shell/InstanceGuard.h"
 #include "shell/Pictures.h"
 #include "shell/Platform.h"
 #include "shell/Splash.h"
@@ -507,6 +508,8 @@ void TMainForm::createStatusBar() {
 // Start-up and persistence
 
 void TMainForm::FormCreate(const QStringList& arguments) {
+  // Single-instance guard: a second copy's arguments come to ToFront.
+  SetInstanceCallback(this, [this](const QStringList& forwarded) { ToFront(forwarded); });
   const QFileInfo program(arguments.value(0));
   programFile_ = program.fileName();
   programDir_ = program.absolutePath();
@@ -806,18 +809,14 @@ void TMainForm::Exit1Click() {
   QCoreApplication::quit();
 }
 
-// The display and print menus, import and printing belong to subsystems of
-// their own; until they are in place the commands do nothing.
+// The display and print menus and printing belong to subsystems of their
+// own; until they are in place the commands do nothing.
 void TMainForm::ButDisplayClick() {
   if (displayPopUp->isEmpty()) return;
   displayPopUp->popup(ButDisplay->mapToGlobal(QPoint(1, ButDisplay->height())));
 }
 
 void TMainForm::ButPrintClick() { PopPrintMenu->popup(ButPrint->mapToGlobal(QPoint(1, ButPrint->height()))); }
-
-void TMainForm::MenuImportClick() {}
-
-void TMainForm::importDrinks(const QString&, bool) {}
 
 void TMainForm::MenuPrintDrinkClick() {}
 
