@@ -19,6 +19,7 @@
 
 #include "catalogue/Drink.h"
 #include "catalogue/DrinkCatalogue.h"
+#include "finding/SearchBuilder.h"
 
 class QAction;
 class QButtonGroup;
@@ -39,6 +40,7 @@ class QToolBar;
 class QToolButton;
 class QWidget;
 class TOtherForm;
+class TAndOrForm;
 
 using zestoria::TDrink;
 using zestoria::TDrinkCatalogue;
@@ -369,12 +371,69 @@ class TMainForm : public QMainWindow {
   // ---- end of finding drinks ----
 
  public:
-  // The search builder's working lists (filled by the Search page).
-  QStringList searchFilterParts;
-  QStringList searchTextParts;
-  QStringList searchHistoryFilters;
-  QStringList searchHistoryTexts;
-  bool termPending = false;
-  QString pendingTermText;
   bool& appendToList() { return appendToList_; }
+
+  // ---- Search page: the search builder (finding/MainFormSearch.cpp) ----
+  QToolButton* SeaButLiquor = nullptr;
+  QToolButton* SeaButLiqueur = nullptr;
+  QToolButton* SeaButInged = nullptr;
+  QToolButton* SeaButType = nullptr;
+  QToolButton* SeaButGlass = nullptr;
+  QToolButton* SeaButSeason = nullptr;
+  QToolButton* SeaButTemp = nullptr;
+  QPushButton* SeaAll = nullptr;
+  QPushButton* SeaAnd = nullptr;
+  QPushButton* SeaOr = nullptr;
+  QPushButton* SeaSearch = nullptr;
+  QPushButton* SeaClear = nullptr;
+  QPushButton* SeaCancel = nullptr;
+  QPushButton* SeaUndo = nullptr;
+  QMenu* SeaPopLiquor = nullptr;
+  QMenu* SeaPopLiqueur = nullptr;
+  QMenu* SeaPopIngred = nullptr;
+  QMenu* SeaPopType = nullptr;
+  QMenu* SeaPopGlass = nullptr;
+  QMenu* SeaPopSeason = nullptr;
+  QMenu* SeaPopTemp = nullptr;
+  // The display menu's "Recent Searches": one command per search run,
+  // newest first, each re-running its filter (MenuDispQueryClick).
+  QMenu* RecentSearches = nullptr;
+  // The AND/OR question asked between two terms.
+  TAndOrForm* AndOrForm = nullptr;
+  // The pieces, the pending term and the searches run.
+  const zestoria::TSearchBuilder& searchBuilder() const { return search_; }
+  // The description piece of the term being added (the AND/OR question).
+  QString pendingTermText;
+
+ public slots:
+  void SeaButLiquorClick();
+  void SeaButLiqueurClick();
+  void SeaButIngredClick();
+  void SeaButTypeClick();
+  void SeaButGlassClick();
+  void SeaButSeasonClick();
+  void SeaButTempClick();
+  // "OTHER ..." of the three ingredient menus: a typed ingredient term.
+  void SeaOtherClick();
+  void SeaAndClick();
+  void SeaOrClick();
+  void SeaClearClick();
+  void SeaUndoClick();
+  void SeaSearchClick();
+  void SeaAllClick();
+  void SeaCancelClick();
+  // A recorded search's command: lists with the filter its caption names.
+  void MenuDispQueryClick(QAction* item);
+
+ private:
+  // The category menus of the Search page and the wiring of its commands.
+  void createSearchMenus();
+  // Adds "Recent Searches" at the end of displayPopUp (once, after it is built).
+  void addRecentSearchesMenu();
+  // Adds a term, asking AND or OR first when a term is pending.
+  void addTerm(const zestoria::TSearchPieces& term);
+  // Shows the description pieces in SeaString.
+  void showSearchText();
+  zestoria::TSearchBuilder search_;
+  // ---- end of the search builder ----
 };

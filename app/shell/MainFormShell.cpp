@@ -376,82 +376,8 @@ void TMainForm::createRecipePage() {
   setEditable(false);
 }
 
-void TMainForm::createSearchPage() {
-  QWidget* page = TabSearch;
-  Label6 = new QLabel(QStringLiteral("Search String"), page);
-  QFont bold = Label6->font();
-  bold.setBold(true);
-  Label6->setFont(bold);
-  Label6->adjustSize();
-  Label6->move(271, 14);
-
-  SeaString = new QTextEdit(page);
-  SeaString->setGeometry(16, 32, 593, 41);
-  SeaString->setReadOnly(true);
-  SeaString->setEnabled(false);
-  QFont big = bold;
-  big.setPixelSize(13);
-  SeaString->setFont(big);
-
-  ToolBar3 = new QToolBar(page);
-  ToolBar3->setGeometry(0, 90, 625, 30);
-  ToolBar3->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  for (const char* text : {"Liquors", "Liqueurs", "Ingredients", "Type", "Glass", "Season", "  Temperature"}) {
-    auto* button = new QToolButton(ToolBar3);
-    button->setText(QString::fromLatin1(text));
-    button->setPopupMode(QToolButton::MenuButtonPopup);
-    button->setMinimumSize(73, 21);
-    button->setAutoRaise(true);
-    ToolBar3->addWidget(button);
-  }
-
-  auto button = [page](const QString& text, int x, int y, int w, int h, const QFont* font) {
-    auto* b = new QPushButton(text, page);
-    b->setGeometry(x, y, w, h);
-    if (font) b->setFont(*font);
-    return b;
-  };
-  button(QStringLiteral("All"), 25, 240, 75, 25, nullptr);
-  button(QStringLiteral("And"), 25, 275, 75, 25, nullptr);
-  button(QStringLiteral("Or"), 25, 309, 75, 25, nullptr);
-  button(QStringLiteral("Search"), 165, 282, 113, 41, &big);
-  button(QStringLiteral("Clear"), 348, 281, 113, 41, &big);
-  button(QStringLiteral("Cancel"), 526, 249, 75, 25, nullptr);
-  button(QStringLiteral("Undo"), 526, 296, 75, 25, nullptr);
-
-  SeaRadioNew = new QRadioButton(QStringLiteral("New Search"), page);
-  SeaRadioNew->setGeometry(179, 252, 120, 17);
-  SeaRadioNew->setChecked(true);
-  SeaRadioAppend = new QRadioButton(QStringLiteral("Append Search"), page);
-  SeaRadioAppend->setGeometry(353, 250, 130, 17);
-
-  SeaInstruct = new QTextEdit(page);
-  SeaInstruct->setGeometry(1, 342, 623, 46);
-  SeaInstruct->setReadOnly(true);
-  QFont small = bold;
-  small.setPixelSize(10);
-  SeaInstruct->setFont(small);
-  SeaInstruct->document()->setDocumentMargin(2);
-  SeaInstruct->setFrameShape(QFrame::NoFrame);
-  SeaInstruct->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  SeaInstruct->setFocusPolicy(Qt::NoFocus);
-  SeaInstruct->setPlainText(QStringLiteral(
-      "Click 'New Search' for new list 'Append Search' to append to current list.  'All' re-lists all drinks.  \n"
-      "'Or' searches for drinks matching either field.  'And' searches for drinks satisfting all fields.\n"
-      "Use drop down menus to build search string."));
-  QTextCursor every(SeaInstruct->document());
-  every.select(QTextCursor::Document);
-  QTextBlockFormat centred;
-  centred.setAlignment(Qt::AlignCenter);
-  every.mergeBlockFormat(centred);
-  for (QTextEdit* text : {SeaString, SeaInstruct}) {
-    QPalette palette = text->palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
-    text->setPalette(palette);
-  }
-}
+// createSearchPage: the Search page is built by the search builder
+// (finding/MainFormSearch.cpp).
 
 void TMainForm::createInformationPage() {
   // Six framed pictures in two rows of three.
