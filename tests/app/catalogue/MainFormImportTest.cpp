@@ -64,7 +64,9 @@ TEST_F(MainFormImportTest, AnsweringNoKeepsTheListWithTheNewItemsInPlace) {
   EXPECT_EQ(form->ListBox->count(), 9);
   EXPECT_EQ(ListedIds(), (std::vector<int32_t>{2, 12, 3, 11, 1, 13, 10, 9, 5}));
   for (int row = 0; row < form->ListBox->count(); ++row) {
-    if (itemId(form->itemText(row)) == 12) EXPECT_EQ(form->ListBox->item(row)->checkState(), Qt::Unchecked);
+    if (itemId(form->itemText(row)) == 12) {
+      EXPECT_EQ(form->ListBox->item(row)->checkState(), Qt::Unchecked);
+    }
   }
   // The last drink read is the one on show.
   EXPECT_EQ(form->selectedIndex(), ListedIndexOf(13));
