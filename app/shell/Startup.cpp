@@ -60,7 +60,8 @@ std::unique_ptr<TMainForm> StartMainWindow(const QStringList& arguments) {
   QString failure;
   try {
     main_form = std::make_unique<TMainForm>(arguments);
-    // The print, AND/OR and prompt dialogs are created here once they exist.
+    // The AND/OR dialog and the text prompt belong to the main window; the
+    // print dialog is created here once it exists.
   } catch (const std::exception& e) {
     failure = StartFailure(arguments, e.what());
   } catch (...) {
