@@ -94,8 +94,3 @@ void TMainForm::SeaTypeClick(QAction* item) { categoryClick(zestoria::dcType, it
 void TMainForm::SeaGlassClick(QAction* item) { categoryClick(zestoria::dcGlass, item); }
 void TMainForm::SeaSeasonClick(QAction* item) { categoryClick(zestoria::dcSeason, item); }
 void TMainForm::SeaTempClick(QAction* item) { categoryClick(zestoria::dcTemp, item); }
-
-// Stands in until the Search page's builder is linked in: its definition
-// of addSearchTerm replaces this one (a weak symbol), so the two can be
-// built side by side.
-__attribute__((weak)) void TMainForm::addSearchTerm(QAction*) {}
