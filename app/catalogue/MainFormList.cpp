@@ -28,15 +28,6 @@ namespace {
 // The full list item text is kept with the item; the list shows the name.
 constexpr int kItemTextRole = Qt::UserRole;
 
-// Shows the hourglass while it lives.
-class THourglass {
- public:
-  THourglass() { Platform().SetWaitCursor(-11); }
-  ~THourglass() { Platform().SetWaitCursor(0); }
-  THourglass(const THourglass&) = delete;
-  THourglass& operator=(const THourglass&) = delete;
-};
-
 }  // namespace
 
 QString FromCatalogueText(const std::string& text) {

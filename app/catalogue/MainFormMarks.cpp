@@ -16,14 +16,6 @@
 
 namespace {
 
-class THourglass {
- public:
-  THourglass() { Platform().SetWaitCursor(-11); }
-  ~THourglass() { Platform().SetWaitCursor(0); }
-  THourglass(const THourglass&) = delete;
-  THourglass& operator=(const THourglass&) = delete;
-};
-
 // Writes |value| into the marked field of the table's current record.
 void WriteCurrentMark(tinydb::TTinyTable& table, int value) {
   table.BeginEdit();

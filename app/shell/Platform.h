@@ -36,6 +36,15 @@ TPlatform& Platform();
 // Installs |p| (not owned) as the platform; null restores the Qt one.
 void SetPlatform(TPlatform* p);
 
+// Shows the hourglass (cursor -11) while it lives, then the default cursor.
+class THourglass {
+ public:
+  THourglass() { Platform().SetWaitCursor(-11); }
+  ~THourglass() { Platform().SetWaitCursor(0); }
+  THourglass(const THourglass&) = delete;
+  THourglass& operator=(const THourglass&) = delete;
+};
+
 // Turns a "Desc|pattern;pattern|Desc|pattern" filter into Qt's
 // "Desc (pattern pattern);;Desc (pattern)" form.
 QString QtFileFilter(const QString& filter);
