@@ -1,20 +1,64 @@
 #!/usr/bin/env bash
-# Builds the engine benchmarks in release mode (in build-release/) and runs
-# them. Arguments go to the benchmark program, for example
-#   ./bench.sh --benchmark_filter=Find
-# "like" runs the drink list's LIKE walk against SQLite instead, over the
-# given record counts (default 10000 and 100000):
-#   ./bench.sh like 10000
+# Builds the benchmarks in release mode (in build-release/) and runs them.
+#   ./bench.sh                      every comparison with SQLite at 1000,
+#                                   10000 and 100000 generated drinks, the
+#                                   marks, then the program's start-up and
+#                                   list fill at 100000 drinks
+#   ./bench.sh --sizes 1000,10000   the same at other sizes (a quick run)
+#   ./bench.sh like|insert|findbykey|marks [--sizes N,...]
+#                                   one comparison (or the marks) alone
+#   ./bench.sh engine [ARGS...]     the Google Benchmark engine programs,
+#                                   ARGS going to them (e.g.
+#                                   --benchmark_filter=Find)
+#   ./bench.sh program              the program's measurement alone
+# Lines: "NAME n=N ours_ms=X sqlite_ms=Y ratio=R" (ratio = ours / SQLite)
+# and "NAME n=N ms=X".
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")" && pwd)"
 BUILD_DIR="$ROOT/build-release"
-JOBS="$(nproc 2>/dev/null || echo 2)"
-cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DZESTORIA_BUILD_TESTS=OFF \
-  -DZESTORIA_BUILD_BENCH=ON >/dev/null
-if [[ "${1:-}" == "like" ]]; then
-  shift
-  cmake --build "$BUILD_DIR" --target like_bench -j "$JOBS"
-  exec "$BUILD_DIR/bench/like_bench" "$@"
-fi
-cmake --build "$BUILD_DIR" --target engine_bench -j "$JOBS"
-"$BUILD_DIR/bench/engine_bench" "$@"
+JOBS=2
+
+configure() {
+  cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DZESTORIA_BUILD_TESTS=OFF \
+    -DZESTORIA_BUILD_BENCH=ON >/dev/null
+}
+
+build() {
+  cmake --build "$BUILD_DIR" -j "$JOBS" --target "$@" >/dev/null
+}
+
+# The program's start-up and list fill (its own script builds what it needs).
+run_program() {
+  if [[ -x "$ROOT/bench/program_bench.sh" ]]; then
+    BUILD_DIR="$BUILD_DIR" "$ROOT/bench/program_bench.sh" "$@"
+  else
+    echo "bench/program_bench.sh is missing: the program is not measured" >&2
+  fi
+}
+
+configure
+case "${1:-}" in
+  engine)
+    shift
+    build engine_bench
+    exec "$BUILD_DIR/bench/engine_bench" "$@"
+    ;;
+  like | insert | findbykey | marks)
+    build compare_bench
+    exec "$BUILD_DIR/bench/compare_bench" "$@"
+    ;;
+  program)
+    shift
+    run_program "$@"
+    ;;
+  "" | --sizes | --sizes=*)
+    build compare_bench gendrinks
+    "$BUILD_DIR/bench/compare_bench" "$@"
+    run_program
+    ;;
+  *)
+    echo "usage: ./bench.sh [--sizes N,...] | like|insert|findbykey|marks [--sizes N,...]" \
+      "| engine [ARGS...] | program" >&2
+    exit 2
+    ;;
+esac
