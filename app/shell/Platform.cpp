@@ -6,6 +6,10 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QStringList>
 #include <QThread>
 
@@ -65,6 +69,30 @@ class TQtPlatform final : public TPlatform {
 
   void HtmlHelp(int command, const QString& file, quint32 data) override {
     ShowHtmlHelp(command, file, data);
+  }
+
+  QStringList PrinterNames() override {
+    QStringList names = QPrinterInfo::availablePrinterNames();
+    names << QStringLiteral("Save as PDF");
+    return names;
+  }
+
+  QString SaveFileName(const QString& filter) override {
+    return QFileDialog::getSaveFileName(DialogOwner(), QString::fromLatin1(kTitle), QString(),
+                                        QtFileFilter(filter));
+  }
+
+  bool PrinterSetup(QPrinter& printer) override {
+    QPrintDialog dialog(&printer, DialogOwner());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+  }
+
+  void ShowPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override {
+    QPrintPreviewDialog dialog(&printer, DialogOwner());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* p) { paint(p); });
+    dialog.exec();
   }
 
  private:

@@ -5,7 +5,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+#include <functional>
+
+class QPrinter;
 
 class TPlatform {
  public:
@@ -29,6 +33,17 @@ class TPlatform {
   // The HTML help viewer's entry point: |command| is an HH_* number,
   // |file| the help file, |data| the command's argument.
   virtual void HtmlHelp(int command, const QString& file, quint32 data) = 0;
+  // Printers the program can print on: the installed ones, then the PDF
+  // file printer "Save as PDF".
+  virtual QStringList PrinterNames() = 0;
+  // Asks where to save (a save-file dialog, |filter| as for OpenFileName);
+  // "" when the user cancels.
+  virtual QString SaveFileName(const QString& filter) = 0;
+  // The printer setup dialog on |printer| (printer, copies, page range);
+  // false when cancelled.
+  virtual bool PrinterSetup(QPrinter& printer) = 0;
+  // Shows the print preview of the pages |paint| draws on a printer, modally.
+  virtual void ShowPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) = 0;
 };
 
 // The platform in use: the Qt implementation unless SetPlatform replaced it.

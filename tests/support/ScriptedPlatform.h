@@ -3,9 +3,15 @@
 // clipboard of its own, the cursors asked for and the help calls.
 #pragma once
 
+#include <QDir>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "shell/Platform.h"
@@ -70,6 +76,40 @@ class TScriptedPlatform : public TPlatform {
     help_calls.push_back({command, file, data});
   }
 
+  // Printing: the printers offered, the answers of save-file dialogs (empty
+  // queue = cancelled) and of the printer setup, and what was asked.
+  QStringList printers{QStringLiteral("Save as PDF")};
+  std::deque<QString> save_file_names;
+  QStringList save_filters;
+  bool printer_setup_answer = true;
+  int printer_setups = 0;
+  // Every preview paints into a PDF in a temporary folder; the last one's path.
+  int previews = 0;
+  QString last_preview_pdf;
+
+  QStringList PrinterNames() override { return printers; }
+  QString SaveFileName(const QString& filter) override {
+    save_filters << filter;
+    if (save_file_names.empty()) return QString();
+    const QString name = save_file_names.front();
+    save_file_names.pop_front();
+    return name;
+  }
+  bool PrinterSetup(QPrinter&) override {
+    ++printer_setups;
+    return printer_setup_answer;
+  }
+  void ShowPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override {
+    if (!preview_dir_) preview_dir_ = std::make_unique<QTemporaryDir>();
+    ++previews;
+    last_preview_pdf = QDir(preview_dir_->path()).filePath(QStringLiteral("preview%1.pdf").arg(previews));
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(last_preview_pdf);
+    pdf.setPageLayout(printer.pageLayout());
+    paint(&pdf);
+  }
+
   // The texts of the logged messages of |kind| ("" = every kind).
   QStringList Messages(const QString& kind = QString()) const {
     QStringList texts;
@@ -80,4 +120,7 @@ class TScriptedPlatform : public TPlatform {
   }
   // The text of the last logged message, or "".
   QString LastMessage() const { return log.empty() ? QString() : log.back().text; }
+
+ private:
+  std::unique_ptr<QTemporaryDir> preview_dir_;
 };
