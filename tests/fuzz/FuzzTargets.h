@@ -1,0 +1,28 @@
+// The entry points the fuzzers drive. Each takes any bytes and returns
+// normally when the code under test either works or refuses the input with
+// one of its own errors; anything else (a crash, a sanitizer report, a
+// foreign exception, a hang, unbounded memory) is a fault. The fuzz
+// drivers and the regression test run the same functions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zestoria::fuzz {
+
+// Opens |data| as a memory-medium database image, once with the catalogue
+// password and once with none, and reads every field of every record of
+// every table in every index order (blobs included), with a key search on
+// each index.
+void RunDatabaseImage(const uint8_t* data, size_t size);
+
+// Reads |data| as an exchange file; what it accepts is written out again
+// and must read back the same.
+void RunExchangeFile(const uint8_t* data, size_t size);
+
+// Byte 0 chooses the filter options, the rest is a filter text: it is
+// compiled against a small table holding every kind of field and walked
+// with Filtered on and by the match seeks in both directions.
+void RunFilterText(const uint8_t* data, size_t size);
+
+}  // namespace zestoria::fuzz
