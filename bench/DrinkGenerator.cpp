@@ -80,7 +80,8 @@ std::string UniqueName(std::string base, std::unordered_set<std::string>& taken)
   if (base.size() > kDrinkNameLength) base.resize(kDrinkNameLength);
   std::string name = base;
   for (int number = 2; !taken.insert(name).second; ++number) {
-    const std::string suffix = " " + std::to_string(number);
+    std::string suffix = " ";
+    suffix += std::to_string(number);
     name = base.substr(0, std::min(base.size(), kDrinkNameLength - suffix.size())) + suffix;
   }
   return name;
