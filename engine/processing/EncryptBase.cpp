@@ -16,8 +16,17 @@ constexpr int kCodeUnknownMode = 4;
 
 constexpr char kNotInitializedMessage[] = "%s is not initialized call Init() or InitKey() before.";
 
-inline void XorBytes(uint8_t* dest, const uint8_t* a, const uint8_t* b, int n) {
-  for (int i = 0; i < n; ++i) dest[i] = a[i] ^ b[i];
+// dest := a xor b, eight bytes at a time; |dest| may be |a| or |b|.
+inline void XorBytes(uint8_t* dest, const uint8_t* a, const uint8_t* b, int64_t n) {
+  int64_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    x ^= y;
+    std::memcpy(dest + i, &x, 8);
+  }
+  for (; i < n; ++i) dest[i] = static_cast<uint8_t>(a[i] ^ b[i]);
 }
 
 }  // namespace
@@ -112,17 +121,17 @@ void TEncrypt::EncryptFullBlock(const uint8_t* in, uint8_t* out) {
 }
 
 // Full block in mode 0 or 1: P = D(C) xor F, then F := F xor C or F := C.
-// |in| may equal |out|, so C is read before P is written.
+// |in| may equal |out|: the feedback takes C before P is written.
 void TEncrypt::DecryptFullBlock(const uint8_t* in, uint8_t* out) {
   uint8_t* f = feedback_.get();
   uint8_t* w = work_.get();
   std::memcpy(w, in, block_size_);
   DecryptBlock(w);
-  for (int i = 0; i < block_size_; ++i) {
-    uint8_t c = in[i];
-    out[i] = w[i] ^ f[i];
-    f[i] = mode_ == cmFeedbackXor ? static_cast<uint8_t>(f[i] ^ c) : c;
-  }
+  // w := D(C) xor F, then F := F xor C (or C), then P := w.
+  XorBytes(w, w, f, block_size_);
+  if (mode_ == cmFeedbackXor) XorBytes(f, f, in, block_size_);
+  else std::memcpy(f, in, block_size_);
+  std::memcpy(out, w, block_size_);
 }
 
 void TEncrypt::EncryptBuffer(const void* source, void* dest, int64_t size) {

@@ -98,6 +98,55 @@ int IndexOfName(const std::vector<TTinyIndexDef>& defs, const std::string& name)
 
 // ---- TOptimBlobStream ----
 
+namespace {
+
+// Decodes the blob whose descriptor lies at |pos| into |dest|, as
+// ReadFieldValueAt does. With a cache, a value decoded before is copied
+// from it when the descriptor and the stored bytes in the image are still
+// exactly those it was decoded from; otherwise the value is decoded and kept.
+void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest, int64_t pos,
+                   bool compressed, bool encrypted) {
+  if (cache == nullptr || (!compressed && !encrypted)) {
+    io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
+    return;
+  }
+  thread_local std::vector<uint8_t> stored;
+  uint8_t descriptor_bytes[kBlobDescriptorSize];
+  io.ReadBuffer(pos, descriptor_bytes, kBlobDescriptorSize);
+  TBlobDescriptor blob;
+  blob.DecodeFrom(descriptor_bytes);
+  const bool in_image = blob.BlobPos >= 0 && blob.BlobSize >= 0 &&
+                        blob.BlobSize <= io.ImageSize() - blob.BlobPos;
+  const TDecodedCache::TBlob* cached = cache->FindBlob(pos);
+  if (in_image && cached != nullptr && cached->BlobPos == blob.BlobPos &&
+      cached->Stored.size() == static_cast<size_t>(blob.BlobSize) &&
+      cached->Compressed == compressed && cached->Encrypted == encrypted) {
+    stored.resize(static_cast<size_t>(blob.BlobSize));
+    io.ReadBuffer(blob.BlobPos, stored.data(), blob.BlobSize);
+    if (blob.BlobSize == 0 ||
+        std::memcmp(stored.data(), cached->Stored.data(), stored.size()) == 0) {
+      const std::vector<uint8_t>& value = cached->Decoded;
+      dest->SetSize(static_cast<int64_t>(value.size()));
+      if (!value.empty()) std::memcpy(dest->Memory(), value.data(), value.size());
+      dest->SetPosition(0);
+      return;
+    }
+  }
+  io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
+  // Decoded without error, so the stored range lies in the image.
+  TDecodedCache::TBlob entry;
+  entry.BlobPos = blob.BlobPos;
+  entry.Compressed = compressed;
+  entry.Encrypted = encrypted;
+  entry.Stored.resize(static_cast<size_t>(blob.BlobSize));
+  io.ReadBuffer(blob.BlobPos, entry.Stored.data(), blob.BlobSize);
+  const int64_t size = dest->Size();
+  entry.Decoded.assign(dest->Memory(), dest->Memory() + size);
+  cache->StoreBlob(pos, std::move(entry));
+}
+
+}  // namespace
+
 TOptimBlobStream::TOptimBlobStream(TTableStorageHost* host) : host_(host) {}
 
 void TOptimBlobStream::SetLoadInfo(int64_t pos, bool encrypted, bool compressed) {
@@ -107,13 +156,16 @@ void TOptimBlobStream::SetLoadInfo(int64_t pos, bool encrypted, bool compressed)
   loaded_ = false;
 }
 
+void TOptimBlobStream::SetCache(std::shared_ptr<TDecodedCache> cache) {
+  if (cache_ != cache) cache_ = std::move(cache);
+}
+
 void TOptimBlobStream::EnsureLoaded() {
   if (loaded_ || pos_ == 0 || host_ == nullptr) return;
   // Marked first: the decode below writes into this stream.
   loaded_ = true;
   try {
-    host_->FileIO().ReadFieldValueAt(this, pos_, compressed_, encrypted_, true,
-                                     kBlobDescriptorSize);
+    ReadBlobValue(host_->FileIO(), cache_.get(), this, pos_, compressed_, encrypted_);
   } catch (...) {
     // Nothing half-read stays behind; the next use tries again.
     TMemoryStream::SetSize(0);
@@ -259,7 +311,10 @@ class TTinyTableIO::FileLockHold {
 };
 
 TTinyTableIO::TTinyTableIO(TTableStorageHost* database, const std::string& table_name)
-    : database_(database), table_name_(table_name), header_(std::make_unique<TTableHeader>()) {}
+    : database_(database),
+      table_name_(table_name),
+      header_(std::make_unique<TTableHeader>()),
+      decoded_cache_(std::make_shared<TDecodedCache>()) {}
 
 TTinyTableIO::~TTinyTableIO() { Unload(); }
 
@@ -353,6 +408,7 @@ void TTinyTableIO::Load() {
 
 void TTinyTableIO::Unload() {
   loaded_ = false;
+  decoded_cache_->Clear();
   field_defs_.clear();
   index_defs_.clear();
   field_offsets_.clear();
@@ -505,21 +561,44 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
   const TRecordListEntry entry = list[static_cast<size_t>(pos)];
   record_image_.resize(static_cast<size_t>(record_size_));
   io.ReadBuffer(entry.DataPos, record_image_.data(), record_size_);
+  // The decoded fields come from the cache while the stored image is the
+  // one they were decoded from; else they are decoded into decoded_image_,
+  // which is kept when it holds every field.
+  const uint8_t* decoded =
+      decoded_cache_->FindRecord(entry.DataPos, record_image_.data(), record_size_);
+  bool whole = true;
+  bool any_encrypted = false;
+  if (decoded == nullptr) decoded_image_ = record_image_;
   for (int i = 0; i < static_cast<int>(field_defs_.size()); ++i) {
     TFieldBufferItem& item = buffers.Items(i);
-    if (!item.Active) continue;
     const int32_t offset = field_offsets_[static_cast<size_t>(i)];
     if (item.IsBlob()) {
-      if (TOptimBlobStream* stream = item.BlobStream())
+      if (!item.Active) continue;
+      if (TOptimBlobStream* stream = item.BlobStream()) {
         stream->SetLoadInfo(int64_t{entry.DataPos} + offset, FieldEncrypted(i), FieldCompressed(i));
+        stream->SetCache(decoded_cache_);
+      }
       continue;
     }
-    if (item.Buffer == nullptr) continue;
+    if (!item.Active || item.Buffer == nullptr) {
+      whole = false;
+      continue;
+    }
     const int32_t width = field_widths_[static_cast<size_t>(i)];
-    uint8_t* stored = record_image_.data() + offset;
-    io.DecodeBuffer(stored, stored, FieldEncrypted(i), width);
-    std::memcpy(item.Buffer, stored, static_cast<size_t>(std::min(item.Size, width)));
+    const size_t n = static_cast<size_t>(std::min(item.Size, width));
+    if (decoded != nullptr) {
+      if (n > 0) std::memcpy(item.Buffer, decoded + offset, n);
+      continue;
+    }
+    const bool encrypted = FieldEncrypted(i);
+    any_encrypted = any_encrypted || encrypted;
+    uint8_t* plain = decoded_image_.data() + offset;
+    io.DecodeBuffer(record_image_.data() + offset, plain, encrypted, width);
+    if (n > 0) std::memcpy(item.Buffer, plain, n);
   }
+  if (decoded == nullptr && whole && any_encrypted)
+    decoded_cache_->StoreRecord(entry.DataPos, record_image_.data(), decoded_image_.data(),
+                                record_size_);
 }
 
 void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_no) {
@@ -543,8 +622,27 @@ void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_
   TRecordTabItem item;
   item.DecodeFrom(bytes);
   dest->SetSize(width);
-  io.ReadBuffer(int64_t{item.DataPos} + offset, dest->Memory(), width);
-  io.DecodeBuffer(dest->Memory(), dest->Memory(), encrypted, width);
+  const int64_t value_pos = int64_t{item.DataPos} + offset;
+  uint8_t* value = dest->Memory();
+  io.ReadBuffer(value_pos, value, width);
+  if (encrypted && width > 0) {
+    // Decoded before from these very stored bytes: by a record read, or
+    // by an earlier comparison.
+    const uint8_t* known = decoded_cache_->FindRecordField(item.DataPos, offset, value, width);
+    if (known == nullptr) known = decoded_cache_->FindField(value_pos, value, width);
+    if (known != nullptr) {
+      std::memcpy(value, known, static_cast<size_t>(width));
+    } else if (width <= TDecodedCache::kMaxFieldWidth) {
+      uint8_t stored[TDecodedCache::kMaxFieldWidth];
+      std::memcpy(stored, value, static_cast<size_t>(width));
+      io.DecodeBuffer(value, value, encrypted, width);
+      decoded_cache_->StoreField(value_pos, stored, value, width);
+    } else {
+      io.DecodeBuffer(value, value, encrypted, width);
+    }
+  } else {
+    io.DecodeBuffer(value, value, encrypted, width);
+  }
   dest->SetPosition(0);
 }
 

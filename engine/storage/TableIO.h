@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/Streams.h"
+#include "storage/DecodedCache.h"
 #include "storage/Format.h"
 #include "storage/TinyDBFileIO.h"
 
@@ -82,6 +83,9 @@ class TOptimBlobStream : public TMemoryStream {
   bool Loaded() const { return loaded_; }
   // Loads the value now when a load is pending.
   void EnsureLoaded();
+  // Lets loads reuse (and fill) a table storage's cache of decoded values;
+  // null loads straight from the image.
+  void SetCache(std::shared_ptr<TDecodedCache> cache);
   // Empties the stream; the empty content is the value.
   void Clear();
 
@@ -93,6 +97,7 @@ class TOptimBlobStream : public TMemoryStream {
 
  private:
   TTableStorageHost* host_;
+  std::shared_ptr<TDecodedCache> cache_;
   int64_t pos_ = 0;
   bool encrypted_ = false;
   bool compressed_ = false;
@@ -225,6 +230,9 @@ class TTinyTableIO {
   void ReadRecord(TFieldBuffers& buffers, const TRecordList& list, int pos);
   // Decodes field |field_no| of record |record_no| into |dest| (blobs whole).
   void ReadFieldValue(TMemoryStream* dest, int record_no, int field_no);
+  // The decoded values kept by ReadRecord, ReadFieldValue and blob loads;
+  // emptied by Load and Unload.
+  TDecodedCache& DecodedValues() { return *decoded_cache_; }
   // Stores |buffers| (every field) as a new record and links it into every
   // index. Throws "Invalid unique field value '%s'" before writing
   // anything when a primary or unique key is taken. Writes the assigned
@@ -327,6 +335,8 @@ class TTinyTableIO {
   std::vector<std::unique_ptr<TRecordList>> record_lists_;
   TRecordList no_list_;  // handed out for a list that was never built
   std::vector<uint8_t> record_image_;  // scratch for one record image
+  std::vector<uint8_t> decoded_image_;  // scratch for its decoded fields
+  std::shared_ptr<TDecodedCache> decoded_cache_;
   // Scratch for key comparisons, reused so a search allocates nothing.
   TMemoryStream stored_scratch_;
   TMemoryStream key_scratch_;

@@ -1,0 +1,99 @@
+// What table storage has already decoded: record images, small field values
+// and blob values, each kept beside the stored bytes it came from. A value
+// is served only while the image still holds exactly those stored bytes at
+// the same place, so a write by anyone (this table storage, another cursor,
+// another database object on the same image, another process on the same
+// file) is never answered with a stale value: the caller reads the stored
+// bytes, and the cache only spares it the decryption and decompression.
+//
+// Memory is bounded: when an entry would take the cache over its budget,
+// everything is dropped and filling starts again.
+//
+// Not thread-safe; a table storage object and its cursors are used from
+// one thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+namespace tinydb {
+
+class TDecodedCache {
+ public:
+  // Budget in bytes of cached data (stored and decoded bytes together,
+  // plus a fixed charge per entry).
+  static constexpr size_t kDefaultBudget = size_t{128} << 20;
+
+  explicit TDecodedCache(size_t budget = kDefaultBudget) : budget_(budget) {}
+
+  // ---- Record images ----
+
+  // The decoded image of the record whose image lies at |data_pos| when the
+  // cached stored image equals |stored| (|size| bytes); null otherwise.
+  const uint8_t* FindRecord(int64_t data_pos, const uint8_t* stored, int size) const;
+  // The decoded bytes of the field at |offset| (|width| bytes) of the cached
+  // record at |data_pos|, when its stored bytes equal |stored|; null
+  // otherwise.
+  const uint8_t* FindRecordField(int64_t data_pos, int offset, const uint8_t* stored,
+                                 int width) const;
+  // Keeps |decoded| as the decoding of the record image |stored| at
+  // |data_pos| (both |size| bytes).
+  void StoreRecord(int64_t data_pos, const uint8_t* stored, const uint8_t* decoded, int size);
+
+  // ---- Single fixed-width values (key comparisons) ----
+
+  // Values up to this width are kept one by one.
+  static constexpr int kMaxFieldWidth = 32;
+  // The decoded bytes of the |width|-byte value stored at |pos| when its
+  // cached stored bytes equal |stored|; null otherwise.
+  const uint8_t* FindField(int64_t pos, const uint8_t* stored, int width) const;
+  // Keeps a value of at most kMaxFieldWidth bytes; wider ones are ignored.
+  void StoreField(int64_t pos, const uint8_t* stored, const uint8_t* decoded, int width);
+
+  // ---- Blob values ----
+
+  // A cached blob: the descriptor it was found through says the stored
+  // bytes lie at BlobPos, BlobSize of them.
+  struct TBlob {
+    int64_t BlobPos = 0;
+    bool Compressed = false;
+    bool Encrypted = false;
+    std::vector<uint8_t> Stored;
+    std::vector<uint8_t> Decoded;
+  };
+  // The cached blob whose descriptor lies at |descriptor_pos|, or null.
+  // The caller checks it against the image before using Decoded.
+  const TBlob* FindBlob(int64_t descriptor_pos) const;
+  void StoreBlob(int64_t descriptor_pos, TBlob blob);
+
+  // Forgets everything.
+  void Clear();
+  // Bytes currently charged against the budget.
+  size_t Bytes() const { return bytes_; }
+  size_t Budget() const { return budget_; }
+
+ private:
+  struct TRecord {
+    int Size = 0;
+    std::vector<uint8_t> Bytes;  // stored image, then decoded image
+  };
+  struct TField {
+    uint8_t Width = 0;
+    uint8_t Stored[kMaxFieldWidth];
+    uint8_t Decoded[kMaxFieldWidth];
+  };
+  static constexpr size_t kEntryCharge = 64;  // map node and bookkeeping
+  // Makes room for |bytes| more; drops everything when they do not fit.
+  bool Reserve(size_t bytes);
+
+  size_t budget_;
+  size_t bytes_ = 0;
+  std::unordered_map<int64_t, TRecord> records_;
+  std::unordered_map<int64_t, TField> fields_;
+  std::unordered_map<int64_t, TBlob> blobs_;
+};
+
+}  // namespace tinydb

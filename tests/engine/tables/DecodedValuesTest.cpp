@@ -1,0 +1,158 @@
+// Values decoded once and kept by table storage are never served after the
+// image changed under them: through another cursor, by the cursor's own
+// edits, or by the image's bytes being replaced.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CursorTestKit.h"
+#include "storage/DecodedCache.h"
+#include "support/DatabaseSettings.h"
+
+namespace tinydb::cursor_test {
+namespace {
+
+constexpr char kPassword[] = "shaker";
+
+TTableDefinition Recipes() {
+  return TTableDefinition{"recipes",
+                          {{"id", ftInteger}, {"name", ftString, 25}, {"ingred", ftMemo}},
+                          {{"id", {"id"}, tiPrimary}}};
+}
+
+class DecodedValuesTest : public ::testing::Test {
+ protected:
+  DecodedValuesTest() {
+    CreateDatabase(stream_, test::CompressedEncrypted("Blowfish", 0, kPassword), {Recipes()});
+    name_ = MemoryStreamToDatabaseName(&stream_);
+    first_ = Open();
+    for (int id = 1; id <= 3; ++id)
+      Add(*first_, id, "drink " + std::to_string(id), "1 oz Rum\r\n2 oz Cola " + std::to_string(id));
+  }
+  ~DecodedValuesTest() override {
+    first_.reset();
+    UnregisterMemoryStream(&stream_);
+  }
+
+  std::unique_ptr<TTinyTable> Open() {
+    auto table = std::make_unique<TTinyTable>();
+    table->SetDatabaseName(name_);
+    table->SetMediumType(mtMemory);
+    table->SetTableName("recipes");
+    table->SetIndexName("id");
+    table->SetPassword(kPassword);
+    table->Open();
+    return table;
+  }
+
+  static void Add(TTinyTable& table, int id, const std::string& name, const std::string& ingred) {
+    table.BeginAppend();
+    table.FieldNamed("id")->WriteInteger(id);
+    table.FieldNamed("name")->WriteText(name);
+    table.FieldNamed("ingred")->WriteText(ingred);
+    table.PostRecord();
+  }
+
+  static void Change(TTinyTable& table, int id, const std::string& name, const std::string& ingred) {
+    ASSERT_TRUE(table.FindByKey("id", TFieldValue(int64_t{id})));
+    table.BeginEdit();
+    table.FieldNamed("name")->WriteText(name);
+    table.FieldNamed("ingred")->WriteText(ingred);
+    table.PostRecord();
+  }
+
+  // "name|ingred" of the record with |id|, found by key.
+  static std::string Drink(TTinyTable& table, int id) {
+    if (!table.FindByKey("id", TFieldValue(int64_t{id}))) return "(none)";
+    return table.FieldNamed("name")->ReadText() + "|" + table.FieldNamed("ingred")->ReadText();
+  }
+
+  // Ids of the records whose ingredients hold |word|, in id order.
+  static std::vector<int> Matches(TTinyTable& table, const std::string& word) {
+    std::vector<int> ids;
+    table.SetFilterOptions(foCaseInsensitive | foNoPartialCompare);
+    table.SetFilter("ingred LIKE '%" + word + "%'");
+    for (bool found = table.SeekFirstMatch(); found; found = table.SeekNextMatch())
+      ids.push_back(table.FieldNamed("id")->ReadInteger());
+    return ids;
+  }
+
+  TMemoryStream stream_;
+  std::string name_;
+  std::unique_ptr<TTinyTable> first_;
+};
+
+TEST_F(DecodedValuesTest, ChangesThroughAnotherCursorAreSeenOnTheNextRead) {
+  auto second = Open();
+  // Both cursors have read (and so decoded) every value.
+  EXPECT_EQ(Matches(*first_, "cola"), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(Drink(*second, 2), "drink 2|1 oz Rum\r\n2 oz Cola 2");
+
+  // A shorter value reuses the blob's block in place; a much longer one
+  // moves it.
+  Change(*second, 2, "gin fizz", "2 oz Gin\r\n1 oz Lemon");
+  Change(*second, 3, "long one", std::string(3000, 'x') + " Cola");
+  EXPECT_EQ(Drink(*first_, 2), "gin fizz|2 oz Gin\r\n1 oz Lemon");
+  EXPECT_EQ(Matches(*first_, "cola"), (std::vector<int>{1, 3}));
+  EXPECT_EQ(Matches(*first_, "gin"), (std::vector<int>{2}));
+
+  // The key itself changes: the old key no longer finds the record.
+  ASSERT_TRUE(second->FindByKey("id", TFieldValue(int64_t{1})));
+  second->BeginEdit();
+  second->FieldNamed("id")->WriteInteger(10);
+  second->PostRecord();
+  first_->RefreshCursor();
+  EXPECT_EQ(Drink(*first_, 1), "(none)");
+  EXPECT_EQ(Drink(*first_, 10), "drink 1|1 oz Rum\r\n2 oz Cola 1");
+}
+
+TEST_F(DecodedValuesTest, OwnEditsAndDeletionsAreSeenByTheFilterAndKeySearch) {
+  EXPECT_EQ(Matches(*first_, "rum"), (std::vector<int>{1, 2, 3}));
+  Change(*first_, 1, "virgin", "Lime\r\nSoda");
+  ASSERT_TRUE(first_->FindByKey("id", TFieldValue(int64_t{2})));
+  first_->DeleteCurrent();
+  EXPECT_EQ(Matches(*first_, "rum"), (std::vector<int>{3}));
+  EXPECT_EQ(Drink(*first_, 1), "virgin|Lime\r\nSoda");
+  EXPECT_EQ(Drink(*first_, 2), "(none)");
+}
+
+TEST_F(DecodedValuesTest, ImageBytesPutBackGiveTheOldValuesAgain) {
+  const std::vector<uint8_t> before = stream_.Bytes();
+  Change(*first_, 2, "new name", "3 oz Gin");
+  EXPECT_EQ(Drink(*first_, 2), "new name|3 oz Gin");
+
+  // The image returns to its earlier bytes (as a reload of the file would
+  // do); the same positions now hold the older values again.
+  stream_.SetSize(static_cast<int64_t>(before.size()));
+  stream_.SetPosition(0);
+  stream_.WriteBuffer(before.data(), static_cast<int64_t>(before.size()));
+  first_->RefreshCursor();
+  EXPECT_EQ(Drink(*first_, 2), "drink 2|1 oz Rum\r\n2 oz Cola 2");
+  EXPECT_EQ(Matches(*first_, "gin"), std::vector<int>{});
+}
+
+TEST(DecodedCacheTest, StaysWithinItsBudgetAndChecksStoredBytes) {
+  TDecodedCache cache(1000);
+  const uint8_t stored[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  const uint8_t plain[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+  const uint8_t other[8] = {1, 2, 3, 4, 5, 6, 7, 0};
+  cache.StoreRecord(100, stored, plain, 8);
+  ASSERT_NE(cache.FindRecord(100, stored, 8), nullptr);
+  EXPECT_EQ(cache.FindRecord(100, other, 8), nullptr);
+  EXPECT_EQ(cache.FindRecord(101, stored, 8), nullptr);
+  ASSERT_NE(cache.FindRecordField(100, 2, stored + 2, 4), nullptr);
+  EXPECT_EQ(cache.FindRecordField(100, 6, stored + 6, 4), nullptr);  // beyond the image
+
+  for (int64_t pos = 0; pos < 100; ++pos) {
+    cache.StoreField(pos, stored, plain, 8);
+    EXPECT_LE(cache.Bytes(), cache.Budget());
+  }
+  cache.StoreRecord(200, std::vector<uint8_t>(600).data(), std::vector<uint8_t>(600).data(), 600);
+  EXPECT_EQ(cache.FindRecord(200, std::vector<uint8_t>(600).data(), 600), nullptr);
+  EXPECT_LE(cache.Bytes(), cache.Budget());
+}
+
+}  // namespace
+}  // namespace tinydb::cursor_test
