@@ -41,6 +41,7 @@ class QToolButton;
 class QWidget;
 class TOtherForm;
 class TAndOrForm;
+class TThePrintDialog;
 
 using zestoria::TDrink;
 using zestoria::TDrinkCatalogue;
@@ -436,4 +437,26 @@ class TMainForm : public QMainWindow {
   void showSearchText();
   zestoria::TSearchBuilder search_;
   // ---- end of the search builder ----
+
+  // ---- Printing (printing/MainFormPrint.cpp) ----
+ public:
+  // What the next print covers: 1 the current drink, 2 the drink list,
+  // 3 the marked drinks; set by the print commands.
+  int printScope = 0;
+  // The print dialog, made once (createPrintDialog) and kept, so its
+  // choices stay from one print to the next.
+  TThePrintDialog* ThePrintDialog = nullptr;
+  void createPrintDialog();
+
+ public slots:
+  // The print menu's commands; the File menu's do the same.
+  void PopPrintDrinkClick();
+  void PopPrintMarkedClick();
+  void PopPrintListClick();
+
+ private:
+  // The shared body of the print commands: with a printer installed, sets
+  // printScope to |scope| and shows the print dialog modally.
+  void printCommand(int scope);
+  // ---- end of printing ----
 };

@@ -190,13 +190,13 @@ void TMainForm::createMenus() {
   ListPopUp->addAction(PrintDrink1);
 
   // The display and print menus; their commands come with the finding and
-  // printing subsystems.
+  // printing subsystems (finding/MainFormFind.cpp, printing/MainFormPrint.cpp).
   displayPopUp = new QMenu(this);
   createDisplayMenu();  // finding drinks: the display menu's items
   PopPrintMenu = new QMenu(this);
-  PopPrintMenu->addAction(QStringLiteral("Print Drink"), this, [this] { guarded([this] { MenuPrintDrinkClick(); }); });
-  PopPrintMenu->addAction(QStringLiteral("Print Marked"), this, [this] { guarded([this] { MenuPrintMarkedClick(); }); });
-  PopPrintMenu->addAction(QStringLiteral("Print List"), this, [this] { guarded([this] { MenuPrintListClick(); }); });
+  PopPrintMenu->addAction(QStringLiteral("Print Drink"), this, [this] { guarded([this] { PopPrintDrinkClick(); }); });
+  PopPrintMenu->addAction(QStringLiteral("Print Marked"), this, [this] { guarded([this] { PopPrintMarkedClick(); }); });
+  PopPrintMenu->addAction(QStringLiteral("Print List"), this, [this] { guarded([this] { PopPrintListClick(); }); });
 }
 
 void TMainForm::createPages() {
@@ -735,17 +735,11 @@ void TMainForm::Exit1Click() {
   QCoreApplication::quit();
 }
 
-// The display and print menus and printing belong to subsystems of their
-// own; until they are in place the commands do nothing.
+// The display and print menus; their commands belong to the finding and
+// printing subsystems.
 void TMainForm::ButDisplayClick() {
   if (displayPopUp->isEmpty()) return;
   displayPopUp->popup(ButDisplay->mapToGlobal(QPoint(1, ButDisplay->height())));
 }
 
 void TMainForm::ButPrintClick() { PopPrintMenu->popup(ButPrint->mapToGlobal(QPoint(1, ButPrint->height()))); }
-
-void TMainForm::MenuPrintDrinkClick() {}
-
-void TMainForm::MenuPrintMarkedClick() {}
-
-void TMainForm::MenuPrintListClick() {}

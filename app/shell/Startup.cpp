@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "catalogue/MainForm.h"
@@ -43,6 +47,30 @@ QString StartFailure(const QStringList& arguments, const char* what) {
       .arg(text, dir);
 }
 
+// Measurement switches for the program benchmark: with
+// ZESTORIA_QUIT_WHEN_SHOWN=1 the program ends as soon as its listed window
+// has been shown; ZESTORIA_REFILL_TIMES=N first refills the list N times
+// with every drink (as Display > All does) and prints each refill's time.
+bool SwitchOn(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' && *value != '0';
+}
+
+void QuitWhenShown(TMainForm* main_form) {
+  const char* refills = std::getenv("ZESTORIA_REFILL_TIMES");
+  const int count = refills ? std::atoi(refills) : 0;
+  QTimer::singleShot(0, qApp, [main_form, count] {
+    for (int i = 0; i < count; ++i) {
+      QElapsedTimer timer;
+      timer.start();
+      main_form->fillList(std::string());
+      std::printf("fillList ms=%.1f\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::fflush(stdout);
+    QCoreApplication::quit();
+  });
+}
+
 }  // namespace
 
 void InstallShellHooks() {
@@ -60,8 +88,9 @@ std::unique_ptr<TMainForm> StartMainWindow(const QStringList& arguments) {
   QString failure;
   try {
     main_form = std::make_unique<TMainForm>(arguments);
-    // The AND/OR dialog and the text prompt belong to the main window; the
-    // print dialog is created here once it exists.
+    // The AND/OR dialog and the text prompt belong to the main window, and
+    // so does the print dialog, made here once for the program's life.
+    main_form->createPrintDialog();
   } catch (const std::exception& e) {
     failure = StartFailure(arguments, e.what());
   } catch (...) {
@@ -102,6 +131,7 @@ int RunProgram() {
   TEndOnClose end_on_close;
   main_form->installEventFilter(&end_on_close);
   main_form->show();
+  if (SwitchOn("ZESTORIA_QUIT_WHEN_SHOWN")) QuitWhenShown(main_form.get());
   const int code = QApplication::exec();
   main_form->removeEventFilter(&end_on_close);
   return code;
