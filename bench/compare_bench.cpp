@@ -16,7 +16,9 @@
 // on type.
 //
 //   compare_bench [--sizes N,N,...] [like|insert|findbykey|marks ...]
-// Default: every measurement at 1000, 10000 and 100000 drinks. Each prints
+// Default: every measurement at 1000, 10000 and 100000 drinks, each timed
+// after a warm-up as the median of 5 runs (3 at 100000 or more; 1 when the
+// warm-up took over 5 s of CPU time). Each prints
 //   NAME n=N ours_ms=X sqlite_ms=Y ratio=R      (ratio = ours / SQLite)
 //   marks n=N ms=X
 // and, with marks at 10000 and 100000, the growth between them.
@@ -67,10 +69,16 @@ struct Clock {
 
 double MsSince(double start_ms) { return Clock::now() - start_ms; }
 
-// One untimed warm-up call of |work|, then the median of |runs| timed ones.
+// Work whose warm-up takes longer than this is timed once after it.
+constexpr double kLongWorkMs = 5000;
+
+// One untimed warm-up call of |work|, then the median of |runs| timed ones
+// (one when the warm-up was long).
 template <class Work>
 double MedianMs(int runs, Work work) {
+  const auto warm_up = Clock::now();
   work();
+  if (MsSince(warm_up) > kLongWorkMs) runs = 1;
   std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
     const auto start = Clock::now();
@@ -286,12 +294,13 @@ class TSizeRun {
     PrintComparison("insert", count_, MedianOf(time_ours), MedianOf(time_sqlite));
   }
 
-  // One untimed warm-up, then the median of the times |timed| reports.
+  // One untimed warm-up, then the median of the times |timed| reports (one
+  // when the warm-up was long).
   template <class Timed>
   double MedianOf(Timed timed) {
-    timed();
+    const int runs = timed() > kLongWorkMs ? 1 : runs_;
     std::vector<double> times;
-    for (int i = 0; i < runs_; ++i) times.push_back(timed());
+    for (int i = 0; i < runs; ++i) times.push_back(timed());
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
   }
