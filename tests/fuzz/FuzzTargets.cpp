@@ -46,8 +46,12 @@ class TNamedImage {
   std::string name_;
 };
 
+// Values read by the entry point running now.
+size_t values_read = 0;
+
 // Reads every field of the current record the way a program shows it.
 void ReadRecord(TTinyTable& table) {
+  values_read += static_cast<size_t>(table.FieldCount());
   for (int f = 0; f < table.FieldCount(); ++f) {
     TField& field = *table.Fields(f);
     if (field.IsBlob()) {
@@ -210,7 +214,8 @@ void WalkMatches(TTinyTable& table) {
 
 }  // namespace
 
-void RunDatabaseImage(const uint8_t* data, size_t size) {
+size_t RunDatabaseImage(const uint8_t* data, size_t size) {
+  values_read = 0;
   const TNamedImage image(data, size);
   for (const std::optional<std::string>& password :
        {std::optional<std::string>(zestoria::kCataloguePassword), std::optional<std::string>()}) {
@@ -220,15 +225,16 @@ void RunDatabaseImage(const uint8_t* data, size_t size) {
       // refused: a clear error is the expected answer to a damaged image
     }
   }
+  return values_read;
 }
 
-void RunExchangeFile(const uint8_t* data, size_t size) {
+size_t RunExchangeFile(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);
   TExchangeFile file;
   try {
     file = ParseExchangeFile(bytes);
   } catch (const EExchangeError&) {
-    return;
+    return 0;
   }
   if (file.drinks.size() > static_cast<size_t>(file.recordCount) ||
       file.drinks.size() * kExchangeRecordSize > size)
@@ -237,13 +243,16 @@ void RunExchangeFile(const uint8_t* data, size_t size) {
   if (again.collectionName != file.collectionName) Fault("collection name changed on rewrite");
   if (again.drinks.size() != file.drinks.size()) Fault("drink count changed on rewrite");
   for (size_t i = 0; i < file.drinks.size(); ++i) {
-    if (!(again.drinks[i] == file.drinks[i])) Fault("drink " + std::to_string(i) + " changed on rewrite");
+    if (!(again.drinks[i] == file.drinks[i]))
+      Fault("drink " + std::to_string(i) + " changed on rewrite");
   }
+  return file.drinks.size();
 }
 
-void RunFilterText(const uint8_t* data, size_t size) {
+size_t RunFilterText(const uint8_t* data, size_t size) {
   static const std::vector<uint8_t> filter_image = BuildFilterImage();
-  if (size == 0) return;
+  values_read = 0;
+  if (size == 0) return 0;
   const TNamedImage image(filter_image.data(), filter_image.size());
   const TFilterOptions options = data[0] & (foCaseInsensitive | foNoPartialCompare);
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -266,6 +275,7 @@ void RunFilterText(const uint8_t* data, size_t size) {
   } catch (const EEngineError&) {
     // evaluation errors (a conversion, a type mismatch) are answers too
   }
+  return values_read;
 }
 
 }  // namespace zestoria::fuzz

@@ -10,19 +10,22 @@
 
 namespace zestoria::fuzz {
 
+// Each returns how many values it read, so a caller can tell an input
+// that was refused at once from one that was worked through.
+
 // Opens |data| as a memory-medium database image, once with the catalogue
 // password and once with none, and reads every field of every record of
 // every table in every index order (blobs included), with a key search on
 // each index.
-void RunDatabaseImage(const uint8_t* data, size_t size);
+size_t RunDatabaseImage(const uint8_t* data, size_t size);
 
 // Reads |data| as an exchange file; what it accepts is written out again
 // and must read back the same.
-void RunExchangeFile(const uint8_t* data, size_t size);
+size_t RunExchangeFile(const uint8_t* data, size_t size);
 
 // Byte 0 chooses the filter options, the rest is a filter text: it is
 // compiled against a small table holding every kind of field and walked
 // with Filtered on and by the match seeks in both directions.
-void RunFilterText(const uint8_t* data, size_t size);
+size_t RunFilterText(const uint8_t* data, size_t size);
 
 }  // namespace zestoria::fuzz
