@@ -29,11 +29,15 @@ std::string TTinyTableIO::KeyText(TFieldBuffers& buffers, int index_no) const {
 }
 
 // |own_pos|: position in list 0 of the record being updated, or -1.
-void TTinyTableIO::CheckUnique(TFieldBuffers& buffers, int own_pos) {
+void TTinyTableIO::CheckUnique(TFieldBuffers& buffers, int own_pos,
+                               std::vector<TSearchResult>* searches) {
   RequireBuffers(buffers);
+  if (searches != nullptr)
+    searches->assign(index_defs_.size(), TSearchResult{kNotSearched, TSearchOutcome::EmptyList});
   for (int i = 0; i < static_cast<int>(index_defs_.size()); ++i) {
     if (!IsUniqueIndex(index_defs_[static_cast<size_t>(i)])) continue;
     const TSearchResult found = FindAnyMatch(ListOf(i), buffers, i, 0, false);
+    if (searches != nullptr) (*searches)[static_cast<size_t>(i)] = found;
     if (found.Outcome != TSearchOutcome::Equal) continue;
     if (own_pos >= 0 && TranslatePosition(i, found.Position, -1) == own_pos) continue;
     throw EDatabaseError(FormatMessage(kKeyTaken, KeyText(buffers, i)));
@@ -46,13 +50,33 @@ void TTinyTableIO::CheckUniqueForUpdate(TFieldBuffers& buffers, int pos) {
   CheckUnique(buffers, pos);
 }
 
+namespace {
+
+// Where a new key goes, from the halving search over the same list: after
+// the entry it met when equal or after, before it when before.
+int InsertionPositionFrom(const TSearchResult& found) {
+  switch (found.Outcome) {
+    case TSearchOutcome::Equal:
+    case TSearchOutcome::KeyAfter: return found.Position + 1;
+    case TSearchOutcome::KeyBefore: return found.Position;
+    case TSearchOutcome::EmptyList: break;
+  }
+  return 0;
+}
+
+}  // namespace
+
 void TTinyTableIO::InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t k,
-                                     const TOnAdjust& on_adjust) {
+                                     const TOnAdjust& on_adjust,
+                                     const std::vector<TSearchResult>* searches) {
   const TRecordListEntry entry{data_pos, k};
   if (on_adjust) on_adjust(-1, -1, -1, &entry);
   for (int i = 0; i < static_cast<int>(index_defs_.size()); ++i) {
     TRecordList& list = ListOf(i);
-    const int d = InsertionPosition(list, buffers, i);
+    const bool searched = searches != nullptr && static_cast<size_t>(i) < searches->size() &&
+                          (*searches)[static_cast<size_t>(i)].Position != kNotSearched;
+    const int d = searched ? InsertionPositionFrom((*searches)[static_cast<size_t>(i)])
+                           : InsertionPosition(list, buffers, i);
     if (on_adjust) on_adjust(i, d, -1, &entry);
     list.insert(list.begin() + d, entry);
 
@@ -161,30 +185,19 @@ int TTinyTableIO::PhysicalPosition(const TRecordList& list, int pos) {
   return -1;
 }
 
-namespace {
-
-int ScanFor(const TRecordList& list, int32_t record_no) {
-  const auto it = std::find_if(list.begin(), list.end(), [record_no](const TRecordListEntry& e) {
-    return e.RecordNo == record_no;
-  });
-  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-}  // namespace
-
 int TTinyTableIO::TranslatePosition(int from, int pos, int to) {
   const TRecordList& source = ListOf(from);
   if (pos < 0 || static_cast<size_t>(pos) >= source.size()) return -1;
   if (from == to) return pos;
   if (to == -1) return PhysicalPosition(source, pos);
-  return ScanFor(ListOf(to), source[static_cast<size_t>(pos)].RecordNo);
+  return ListOf(to).IndexOfRecord(source[static_cast<size_t>(pos)].RecordNo);
 }
 
 int TTinyTableIO::PositionInList(int index_no, int pos, const TRecordList& target) {
   const TRecordList& source = ListOf(index_no);
   if (pos < 0 || static_cast<size_t>(pos) >= source.size()) return -1;
   if (&target == &source) return pos;
-  return ScanFor(target, source[static_cast<size_t>(pos)].RecordNo);
+  return target.IndexOfRecord(source[static_cast<size_t>(pos)].RecordNo);
 }
 
 int TTinyTableIO::PrimaryIndexNo() const {

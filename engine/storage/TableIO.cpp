@@ -682,10 +682,9 @@ void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
   const bool encrypted = FieldEncrypted(field_no);
   const int64_t n = stored.Size();
   auto write_block = [&] {
+    static constexpr uint8_t kPadding[kBlobBlockGranule] = {};
     io.WriteBuffer(pos, stored.Memory(), n);
-    const std::vector<uint8_t> padding(
-        static_cast<size_t>(kBlobBlockGranule - n % kBlobBlockGranule), 0);
-    io.WriteBuffer(pos + n, padding.data(), static_cast<int64_t>(padding.size()));
+    io.WriteBuffer(pos + n, kPadding, kBlobBlockGranule - n % kBlobBlockGranule);
   };
   if (!database_->VerifyWrites()) {
     write_block();
@@ -715,8 +714,12 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   RequireBuffers(buffers);
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
-  CheckUniqueForInsert(buffers);
+  // The unique checks' searches also give the new record's place in those
+  // indexes, unless the key changes below.
+  std::vector<TSearchResult>& searches = unique_searches_;
+  CheckUnique(buffers, -1, &searches);
 
+  bool auto_inc_assigned = false;
   if (auto_inc_field_ >= 0) {
     TFieldBufferItem& item = buffers.Items(auto_inc_field_);
     if (item.Buffer != nullptr && item.Size >= 4) {
@@ -724,9 +727,19 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
       if (v == 0) {
         ++header_->AutoIncValue;
         std::memcpy(item.Buffer, &header_->AutoIncValue, 4);
+        auto_inc_assigned = true;
       } else if (v > header_->AutoIncValue) {
         header_->AutoIncValue = v;
       }
+    }
+  }
+  // Padding may shorten a text that fills its whole buffer.
+  for (size_t i = 0; i < searches.size(); ++i) {
+    for (int field_no : index_defs_[i].FieldNumbers) {
+      const uint8_t type = field_defs_[static_cast<size_t>(field_no)].FieldType;
+      if (type == ftString || type == ftFixedChar ||
+          (auto_inc_assigned && field_no == auto_inc_field_))
+        searches[i].Position = kNotSearched;
     }
   }
 
@@ -754,11 +767,12 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   io.WriteBuffer(HeaderPos() + kTableHeaderRecordTabPosOffset, counters,
                  auto_inc_field_ >= 0 ? 12 : 8);
 
-  std::vector<uint8_t> image(static_cast<size_t>(record_size_), 0);
+  std::vector<uint8_t>& image = write_image_;
+  image.assign(static_cast<size_t>(record_size_), 0);
   PadStringBuffers(buffers);
   io.WriteBuffer(data_pos, image.data(), record_size_);  // reserves the image's place
 
-  TMemoryStream stored;
+  TMemoryStream& stored = stored_value_;
   for (int i = 0; i < static_cast<int>(field_defs_.size()); ++i) {
     TFieldBufferItem& item = buffers.Items(i);
     uint8_t* field = image.data() + field_offsets_[static_cast<size_t>(i)];
@@ -780,7 +794,7 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   io.WriteBuffer(data_pos, image.data(), record_size_);
 
   GetRecordList(0).push_back({data_pos, k});
-  InsertIntoIndexes(buffers, data_pos, k, on_adjust);
+  InsertIntoIndexes(buffers, data_pos, k, on_adjust, &searches);
   if (flush) io.Flush();
 }
 

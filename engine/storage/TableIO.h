@@ -18,6 +18,7 @@
 #include "platform/Streams.h"
 #include "storage/DecodedCache.h"
 #include "storage/Format.h"
+#include "storage/RecordList.h"
 #include "storage/TinyDBFileIO.h"
 
 namespace tinydb {
@@ -37,15 +38,8 @@ class TTableStorageHost {
   virtual bool VerifyWrites() = 0;
 };
 
-// One entry of a record list: where the record image lies, and the record's
-// number in its table.
-struct TRecordListEntry {
-  int32_t DataPos;
-  int32_t RecordNo;
-};
-// List 0 holds the live records in record-number order; list i + 1 holds
-// them in the key order of index i.
-using TRecordList = std::vector<TRecordListEntry>;
+// Record lists (storage/RecordList.h): list 0 holds the live records in
+// record-number order; list i + 1 holds them in the key order of index i.
 
 // A field definition of a loaded table.
 struct TTinyFieldDef {
@@ -306,11 +300,18 @@ class TTinyTableIO {
   void WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos, TMemoryStream& stored);
   // The plain bytes of a fixed-width field, |width| of them, from |item|.
   void EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest);
-  void CheckUnique(TFieldBuffers& buffers, int own_pos);
+  // |searches|, when given, gets each index's search result (Position
+  // kNotSearched for an index that is not unique).
+  void CheckUnique(TFieldBuffers& buffers, int own_pos,
+                   std::vector<TSearchResult>* searches = nullptr);
+  static constexpr int kNotSearched = -2;
   std::string KeyText(TFieldBuffers& buffers, int index_no) const;
 
+  // |searches|: results of CheckUnique for the same key, reused as the
+  // insertion place where an index was searched.
   void InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t record_no,
-                         const TOnAdjust& on_adjust);
+                         const TOnAdjust& on_adjust,
+                         const std::vector<TSearchResult>* searches = nullptr);
   void RepositionInIndexes(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust);
   void RemoveFromIndexes(int pos);
   // The position in every index list of the record at |pos| of list 0
@@ -340,6 +341,11 @@ class TTinyTableIO {
   // Scratch for key comparisons, reused so a search allocates nothing.
   TMemoryStream stored_scratch_;
   TMemoryStream key_scratch_;
+  // Scratch of AppendRecord: the record image, one encoded blob, and the
+  // unique checks' searches.
+  std::vector<uint8_t> write_image_;
+  TMemoryStream stored_value_;
+  std::vector<TSearchResult> unique_searches_;
 };
 
 }  // namespace tinydb

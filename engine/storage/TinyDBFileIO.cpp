@@ -383,7 +383,7 @@ void TTinyDBFileIO::EncodeStream(TStream* source, TStream* dest, bool compressed
                                  bool encrypted) {
   std::lock_guard<std::recursive_mutex> hold(guard_);
   source->SetPosition(0);
-  TMemoryStream work;
+  TMemoryStream& work = encode_work_;  // reused: one allocation, not one per value
   TStream* plain = source;  // the bytes still to be transformed
   if (compressed) {
     // Compressed straight into |dest| unless an encryption follows or the

@@ -200,6 +200,8 @@ class TTinyDBFileIO {
   // Serialises the value transforms, and the positioned reads and writes
   // (seek + read is one step on a shared stream).
   mutable std::recursive_mutex guard_;
+  // EncodeStream's compressed value on its way to encryption.
+  TMemoryStream encode_work_;
 };
 
 }  // namespace tinydb

@@ -1,0 +1,129 @@
+#include "storage/RecordList.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tinydb {
+
+void TRecordList::MakeRoomForOne() {
+  if (size_ < (Blocks() << kBlockShift)) return;
+  slots_.resize(slots_.size() + kBlockSize);
+  heads_.push_back(0);
+}
+
+void TRecordList::push_back(const TRecordListEntry& entry) {
+  MakeRoomForOne();
+  slots_[SlotOf(size_)] = entry;
+  ++size_;
+}
+
+TRecordList::iterator TRecordList::insert(const_iterator pos, const TRecordListEntry& entry) {
+  const size_t p = pos.Position();
+  const size_t n = size_;
+  if (p >= n) {
+    push_back(entry);
+    return iterator(this, n);
+  }
+  MakeRoomForOne();
+  const size_t first_block = p >> kBlockShift;
+  // Every later block hands its predecessor's last entry to its own front;
+  // the block that gets the new slot n is the last one touched.
+  for (size_t b = n >> kBlockShift; b > first_block; --b) {
+    const size_t from = ((b - 1) << kBlockShift) | ((heads_[b - 1] + kBlockMask) & kBlockMask);
+    heads_[b] = (heads_[b] - 1) & kBlockMask;
+    slots_[(b << kBlockShift) | heads_[b]] = slots_[from];
+  }
+  // Block first_block now has a free slot at offset |free| (its last
+  // entry moved on, or it was the partly filled last block).
+  const size_t base = first_block << kBlockShift;
+  const size_t offset = p & kBlockMask;
+  const size_t free = std::min(n, base + kBlockSize - 1) - base;
+  uint32_t& head = heads_[first_block];
+  auto slot = [&](size_t k) { return base | ((head + k) & kBlockMask); };
+  if (offset < free - offset) {
+    // Move the entries in front one slot towards the block's start.
+    head = (head - 1) & kBlockMask;
+    for (size_t k = 0; k < offset; ++k) slots_[slot(k)] = slots_[slot(k + 1)];
+  } else {
+    for (size_t k = free; k > offset; --k) slots_[slot(k)] = slots_[slot(k - 1)];
+  }
+  slots_[slot(offset)] = entry;
+  ++size_;
+  return iterator(this, p);
+}
+
+TRecordList::iterator TRecordList::erase(const_iterator pos) {
+  const size_t p = pos.Position();
+  const size_t n = size_;
+  if (p >= n) return end();
+  const size_t first_block = p >> kBlockShift;
+  const size_t last_block = (n - 1) >> kBlockShift;
+  const size_t base = first_block << kBlockShift;
+  const size_t offset = p & kBlockMask;
+  const size_t count = std::min(n, base + kBlockSize) - base;  // entries in the block
+  {
+    uint32_t& head = heads_[first_block];
+    auto slot = [&](size_t k) { return base | ((head + k) & kBlockMask); };
+    if (offset < count - 1 - offset) {
+      for (size_t k = offset; k > 0; --k) slots_[slot(k)] = slots_[slot(k - 1)];
+      head = (head + 1) & kBlockMask;
+    } else {
+      for (size_t k = offset; k + 1 < count; ++k) slots_[slot(k)] = slots_[slot(k + 1)];
+    }
+  }
+  // Every later block hands its first entry to its predecessor's end.
+  for (size_t b = first_block + 1; b <= last_block; ++b) {
+    const size_t to = ((b - 1) << kBlockShift) | ((heads_[b - 1] + kBlockMask) & kBlockMask);
+    slots_[to] = slots_[(b << kBlockShift) | heads_[b]];
+    heads_[b] = (heads_[b] + 1) & kBlockMask;
+  }
+  --size_;
+  return iterator(this, p);
+}
+
+void TRecordList::clear() {
+  slots_.clear();
+  heads_.clear();
+  size_ = 0;
+}
+
+void TRecordList::reserve(size_t count) {
+  const size_t blocks = (count + kBlockMask) >> kBlockShift;
+  slots_.reserve(blocks << kBlockShift);
+  heads_.reserve(blocks);
+}
+
+void TRecordList::shrink_to_fit() {
+  const size_t blocks = (size_ + kBlockMask) >> kBlockShift;
+  slots_.resize(blocks << kBlockShift);
+  heads_.resize(blocks);
+  slots_.shrink_to_fit();
+  heads_.shrink_to_fit();
+}
+
+void TRecordList::swap(TRecordList& other) noexcept {
+  slots_.swap(other.slots_);
+  heads_.swap(other.heads_);
+  std::swap(size_, other.size_);
+}
+
+int TRecordList::IndexOfRecord(int32_t record_no) const {
+  for (size_t b = 0; (b << kBlockShift) < size_; ++b) {
+    const size_t base = b << kBlockShift;
+    const size_t count = std::min(size_ - base, kBlockSize);
+    const uint32_t head = heads_[b];
+    for (size_t k = 0; k < count; ++k)
+      if (slots_[base | ((head + k) & kBlockMask)].RecordNo == record_no)
+        return static_cast<int>(base + k);
+  }
+  return -1;
+}
+
+bool operator==(const TRecordList& a, const TRecordList& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (!(a[i] == b[i])) return false;
+  return true;
+}
+
+}  // namespace tinydb

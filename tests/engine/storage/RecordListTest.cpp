@@ -1,0 +1,90 @@
+// Record lists keep the exact order a plain vector would, through any mix
+// of positional inserts and erases across block boundaries.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "storage/RecordList.h"
+
+namespace tinydb {
+namespace {
+
+std::vector<TRecordListEntry> Entries(const TRecordList& list) {
+  return std::vector<TRecordListEntry>(list.begin(), list.end());
+}
+
+// Applies the same random edits to a record list and to a vector and
+// compares them after every step.
+TEST(RecordListTest, FollowsAVectorThroughRandomEdits) {
+  struct Case {
+    int steps;
+    int erase_percent;  // share of erases among the edits
+    bool at_ends;       // edits only at the front and the back
+  };
+  const Case cases[] = {{4000, 10, false}, {4000, 45, false}, {3000, 30, true}};
+  for (const Case& c : cases) {
+    std::mt19937 random(static_cast<uint32_t>(c.steps + c.erase_percent));
+    TRecordList list;
+    std::vector<TRecordListEntry> model;
+    int32_t next = 0;
+    for (int step = 0; step < c.steps; ++step) {
+      const bool erase = !model.empty() && static_cast<int>(random() % 100) < c.erase_percent;
+      size_t pos = model.empty() ? 0 : random() % (model.size() + (erase ? 0 : 1));
+      if (c.at_ends) pos = random() % 2 == 0 ? 0 : model.size() - (erase ? 1 : 0);
+      if (erase) {
+        list.erase(list.begin() + static_cast<std::ptrdiff_t>(pos));
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(pos));
+      } else {
+        const TRecordListEntry entry{next * 10, next};
+        ++next;
+        list.insert(list.begin() + static_cast<std::ptrdiff_t>(pos), entry);
+        model.insert(model.begin() + static_cast<std::ptrdiff_t>(pos), entry);
+      }
+      ASSERT_EQ(list.size(), model.size()) << "step " << step;
+      // A full comparison now and then; the edited neighbourhood always.
+      if (step % 97 == 0) ASSERT_EQ(Entries(list), model) << "step " << step;
+      for (size_t k = pos > 2 ? pos - 2 : 0; k < std::min(model.size(), pos + 3); ++k)
+        ASSERT_EQ(list[k], model[k]) << "step " << step << " at " << k;
+    }
+    EXPECT_EQ(Entries(list), model);
+    for (size_t k = 0; k < model.size(); k += 37)
+      EXPECT_EQ(list.IndexOfRecord(model[k].RecordNo), static_cast<int>(k));
+    EXPECT_EQ(list.IndexOfRecord(-5), -1);
+  }
+}
+
+TEST(RecordListTest, CopiesSwapsAndShrinksKeepTheEntries) {
+  TRecordList list;
+  for (int32_t k = 0; k < 1500; ++k) list.insert(list.begin() + k / 2, {k, k});
+  const std::vector<TRecordListEntry> expected = Entries(list);
+
+  TRecordList copy = list;
+  EXPECT_TRUE(copy == list);
+  copy.erase(copy.begin());
+  EXPECT_FALSE(copy == list);
+
+  TRecordList other;
+  other.push_back({7, 7});
+  other.swap(list);
+  EXPECT_EQ(Entries(other), expected);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list.back().RecordNo, 7);
+
+  while (other.size() > 600) other.erase(other.end() - 1);
+  other.shrink_to_fit();
+  EXPECT_EQ(Entries(other), std::vector<TRecordListEntry>(expected.begin(), expected.begin() + 600));
+  other.push_back({-1, -1});
+  EXPECT_EQ(other.back().RecordNo, -1);
+
+  TRecordList range;
+  range.assign(other.begin() + 10, other.begin() + 20);
+  EXPECT_EQ(Entries(range), std::vector<TRecordListEntry>(expected.begin() + 10, expected.begin() + 20));
+  range.clear();
+  EXPECT_TRUE(range.empty());
+  EXPECT_EQ(range.begin(), range.end());
+}
+
+}  // namespace
+}  // namespace tinydb
