@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QPrinter>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -110,9 +111,18 @@ class TReport : public QObject {
   void Preview();
 
  private:
-  // Paints sheets on |printer|; |on_sheet| (may be empty) is told before
-  // each sheet (index among those painted, count) and returns false to stop.
-  void Paint(QPrinter* printer, const std::function<bool(int, int)>& on_sheet);
+  // The paper, the band width and the height below the top margin down to
+  // the bottom margin, in band pixels.
+  QSizeF PaperPixels() const;
+  double BandWidth() const;
+  double UsableHeight() const;
+  // Walks the data set and places the bands; |visit| is called for every
+  // band with the cursor on its record. Layout and painting both use it.
+  void Walk(const std::function<void(int sheet, const TPlacedBand& band)>& visit);
+  // Paints the printer's range of sheets |copies| times over on |printer|;
+  // |on_sheet| (may be empty) is told before each sheet (number among
+  // those painted, count) and returns false to stop (the job is aborted).
+  void Paint(QPrinter* printer, int copies, const std::function<bool(int, int)>& on_sheet);
 
   tinydb::TTDEDataSet* data_set_ = nullptr;
   TReportPage page_;
