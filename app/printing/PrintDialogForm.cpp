@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QPainter>
 #include <QScreen>
 #include <exception>
 #include <utility>
@@ -283,7 +284,14 @@ void TThePrintDialog::FullSeasonPrint(QString& text) {
 void TThePrintDialog::FullGlassPrint(QString& text) {
   int code = 0;
   if (!CodeOf(text, &code)) return;
-  const QPixmap picture = GlassPicture(code);
+  // The glass at its own size in the top left corner of the picture box,
+  // clear of the glass name printed below it.
+  QPixmap picture(105, 105);
+  picture.fill(Qt::transparent);
+  {
+    QPainter painter(&picture);
+    painter.drawPixmap(0, 0, GlassPicture(code));
+  }
   layout1_.DetailBand().SetPicture(zestoria::kFullImage, picture);
   layout2_.DetailBand().SetPicture(zestoria::kCardImage, picture);
   text = QString::fromLatin1(zestoria::glassName(code));
