@@ -95,8 +95,10 @@ class TDrinkCatalogue {
   void DeleteDrink(int32_t id, bool save = true);
 
   // Writes the database image over the file atomically (temporary file
-  // beside it, flushed to the device, renamed over it). Throws EFOpenError
-  // or EWriteError and leaves the old file whole.
+  // beside it, flushed to the device, renamed over it). A read-only file, a
+  // full disk or any other failure throws EFOpenError or EWriteError naming
+  // the file and the reason, leaves the old file whole and no temporary,
+  // and keeps the image: the next save that works stores every change.
   void SaveDatabase();
 
   // The id the next inserted drink gets: 0 after opening, then set by a

@@ -6,12 +6,42 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/Errors.h"
 
 namespace tinydb {
+
+namespace {
+
+// The write fault of SetFileWriteFault: the errno to fail with (0: none)
+// and the bytes that may still be written before failing.
+std::atomic<int> write_fault{0};
+std::atomic<int64_t> write_allowance{0};
+
+// One write(2) to |fd|, cut short or failed as the write fault says.
+ssize_t WriteSome(int fd, const uint8_t* data, size_t count) {
+  const int fault = write_fault.load();
+  if (fault == 0) return ::write(fd, data, count);
+  const int64_t allowed = write_allowance.load();
+  if (allowed <= 0) {
+    errno = fault;
+    return -1;
+  }
+  ssize_t n = ::write(fd, data, std::min<size_t>(count, static_cast<size_t>(allowed)));
+  if (n > 0) write_allowance.fetch_sub(n);
+  return n;
+}
+
+}  // namespace
+
+void SetFileWriteFault(int error_number, int64_t bytes_allowed) {
+  write_allowance.store(bytes_allowed);
+  write_fault.store(error_number);
+}
 
 void TStream::ReadBuffer(void* buffer, int64_t count) {
   if (count < 0 || Read(buffer, count) != count) throw EReadError();
@@ -87,21 +117,58 @@ void TMemoryStream::LoadFromFile(const std::string& file_name) {
 }
 
 void TMemoryStream::SaveToFile(const std::string& file_name) {
+  auto failure = [&file_name](int error_number) {
+    return "Cannot create file \"" + file_name + "\". " + std::strerror(error_number);
+  };
+  struct stat target {};
+  const bool exists = ::stat(file_name.c_str(), &target) == 0;
+  if (exists && FileIsReadOnly(file_name))
+    throw EFOpenError("Cannot create file \"" + file_name + "\". The file is read-only");
+
+  // A temporary left by an interrupted save is dropped, not written
+  // through: it may be read-only or a link by now.
   const std::string temp_name = file_name + ".tmp";
-  {
-    TFileStream file(temp_name, TFileAccess::faCreate);
-    try {
-      file.WriteBuffer(data_.data(), Size());
-      file.Flush();
-    } catch (...) {
-      ::unlink(temp_name.c_str());
-      throw;
-    }
+  ::unlink(temp_name.c_str());
+  int fd = ::open(temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) throw EFOpenError(failure(errno));
+  if (exists) {
+    // Best effort: the new file looks like the one it replaces.
+    (void)::fchown(fd, target.st_uid, target.st_gid);
+    (void)::fchmod(fd, target.st_mode & 07777);
   }
-  if (::rename(temp_name.c_str(), file_name.c_str()) != 0) {
-    int err = errno;
+
+  int error_number = 0;
+  const uint8_t* next = data_.data();
+  size_t left = data_.size();
+  while (left > 0) {
+    ssize_t n = WriteSome(fd, next, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error_number = n < 0 ? errno : EIO;
+      break;
+    }
+    next += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (error_number == 0 && ::fsync(fd) != 0) error_number = errno;
+  if (::close(fd) != 0 && error_number == 0) error_number = errno;
+  if (error_number != 0) {
     ::unlink(temp_name.c_str());
-    throw EFOpenError("Cannot create file \"" + file_name + "\". " + std::strerror(err));
+    throw EWriteError(failure(error_number));
+  }
+
+  if (::rename(temp_name.c_str(), file_name.c_str()) != 0) {
+    error_number = errno;
+    ::unlink(temp_name.c_str());
+    throw EFOpenError(failure(error_number));
+  }
+  // The rename itself reaches the device with the folder's entry.
+  const size_t slash = file_name.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file_name.substr(0, slash);
+  int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    (void)::fsync(folder_fd);
+    ::close(folder_fd);
   }
 }
 
@@ -154,7 +221,7 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   int64_t done = 0;
   const auto* in = static_cast<const uint8_t*>(buffer);
   while (done < count) {
-    ssize_t n = ::write(fd_, in + done, static_cast<size_t>(count - done));
+    ssize_t n = WriteSome(fd_, in + done, static_cast<size_t>(count - done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += n;

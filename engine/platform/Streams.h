@@ -60,8 +60,13 @@ class TMemoryStream : public TStream {
 
   // Replaces the contents with the whole file; throws EFOpenError.
   void LoadFromFile(const std::string& file_name);
-  // Writes the contents over the file atomically (temporary file, flush,
-  // rename); throws EFOpenError or EWriteError and leaves the old file.
+  // Writes the contents over the file atomically: a temporary file beside
+  // it (|file_name| + ".tmp", replacing any left by an interrupted save),
+  // flushed to the device, renamed over the file; the file keeps its
+  // permission bits. A file with the read-only attribute is refused. On any
+  // failure throws EFOpenError or EWriteError with the message
+  // Cannot create file "<file_name>". <reason>, removes the temporary and
+  // leaves the old file whole.
   void SaveToFile(const std::string& file_name);
 
  private:
@@ -101,6 +106,12 @@ class TFileStream : public TStream {
   std::string file_name_;
   int fd_ = -1;
 };
+
+// Fault injection for tests: while |error_number| is not 0, file writes
+// through TFileStream succeed for |bytes_allowed| more bytes in all (counted
+// across the process) and then fail with that errno, as a full disk does
+// with ENOSPC. SetFileWriteFault(0) turns it off; it is off at start.
+void SetFileWriteFault(int error_number, int64_t bytes_allowed = 0);
 
 bool FileExists(const std::string& file_name);
 // True when the file cannot be written by this process (or its
