@@ -72,7 +72,36 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 }  // namespace
 
+namespace {
+
+// Whether |value| holds |word| (no wildcards) anywhere, comparing letters as
+// LikeMatch does.
+bool ContainsWord(std::string_view value, std::string_view word, bool ignore_case) {
+  if (word.size() > value.size()) return false;
+  const size_t last = value.size() - word.size();
+  const char first = ignore_case ? AsciiUpper(word[0]) : word[0];
+  for (size_t v = 0; v <= last; ++v) {
+    const char c = ignore_case ? AsciiUpper(value[v]) : value[v];
+    if (c != first) continue;
+    size_t k = 1;
+    while (k < word.size() &&
+           (value[v + k] == word[k] ||
+            (ignore_case && AsciiUpper(value[v + k]) == AsciiUpper(word[k]))))
+      ++k;
+    if (k == word.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool LikeMatch(std::string_view value, std::string_view pattern, bool ignore_case) {
+  // '%word%', the commonest pattern, is a plain search for the word.
+  if (pattern.size() >= 3 && pattern.front() == '%' && pattern.back() == '%') {
+    const std::string_view word = pattern.substr(1, pattern.size() - 2);
+    if (word.find_first_of("%_") == std::string_view::npos)
+      return ContainsWord(value, word, ignore_case);
+  }
   // A pattern that ends in two or more '%' is read as its body followed by
   // "_%": the value must go on for at least one more character.
   size_t body = pattern.size();

@@ -174,8 +174,14 @@ TEST(LikeMatchTest, AgreesWithTheBacktrackingDefinitionOnEverySmallCase) {
         for (int code = 0; code < count; ++code) {
           std::string pattern;
           for (int k = 0; k < pattern_length; ++k) pattern += alphabet[(code >> (2 * k)) & 3];
-          ASSERT_EQ(ReferenceLike(value, 0, pattern, 0), LikeMatch(value, pattern, false))
+          const bool expected = ReferenceLike(value, 0, pattern, 0);
+          ASSERT_EQ(expected, LikeMatch(value, pattern, false))
               << "'" << value << "' LIKE '" << pattern << "'";
+          // Ignoring case, the value in capitals matches the same patterns.
+          std::string capitals = value;
+          for (char& c : capitals) c = static_cast<char>(c - 'a' + 'A');
+          ASSERT_EQ(expected, LikeMatch(capitals, pattern, true))
+              << "'" << capitals << "' LIKE '" << pattern << "' ignoring case";
         }
       }
     }
