@@ -1,6 +1,7 @@
 #include "catalogue/DrinkCatalogue.h"
 
 #include <climits>
+#include <functional>
 #include <utility>
 
 #include "platform/Errors.h"
@@ -49,19 +50,26 @@ TDrinkCatalogue::~TDrinkCatalogue() {
 }
 
 void TDrinkCatalogue::Open(const std::string& file_name) {
-  tinydb::TMemoryStream loaded;
-  loaded.LoadFromFile(file_name);
-  std::vector<uint8_t> bytes = loaded.Bytes();
-  OpenImage(std::move(bytes), file_name);
+  // The file is read straight into the image: a large catalogue is not
+  // copied on its way in.
+  Close();
+  image_.Clear();
+  image_.LoadFromFile(file_name);
+  OpenLoadedImage(file_name);
 }
 
 void TDrinkCatalogue::OpenImage(std::vector<uint8_t> image, const std::string& file_name) {
   Close();
   image_.Clear();
   if (!image.empty()) image_.WriteBuffer(image.data(), static_cast<int64_t>(image.size()));
+  OpenLoadedImage(file_name);
+}
+
+void TDrinkCatalogue::OpenLoadedImage(const std::string& file_name) {
   image_.SetPosition(0);
   const std::string database_name = tinydb::MemoryStreamToDatabaseName(&image_);
   image_named_ = true;
+  database_name_ = database_name;
 
   auto table = std::make_unique<TTinyTable>();
   table->SetDatabaseName(database_name);
@@ -79,6 +87,7 @@ void TDrinkCatalogue::OpenImage(std::vector<uint8_t> image, const std::string& f
 }
 
 void TDrinkCatalogue::Close() {
+  lister_.reset();
   if (table_) table_->Close();
   table_.reset();
   next_id_ = 0;
@@ -95,25 +104,102 @@ std::vector<TListedDrink> TDrinkCatalogue::ListDrinks(const std::string& filter,
   TTinyTable& table = DrinkTable();
   table.SetFilter(filter);
   std::vector<TListedDrink> listed;
+  if (filter.empty()) {
+    ListEveryDrink(starting_up, &listed);
+    return listed;
+  }
+  tinydb::TField* const id_field = table.FieldNamed(f::kId);
+  tinydb::TField* const name_field = table.FieldNamed(f::kName);
+  tinydb::TField* const marked_field = table.FieldNamed(f::kMarked);
   for (bool found = table.SeekFirstMatch(); found; found = table.SeekNextMatch()) {
     TListedDrink drink;
-    drink.id = table.FieldNamed(f::kId)->ReadInteger();
-    drink.name = table.FieldNamed(f::kName)->ReadText();
-    drink.marked = table.FieldNamed(f::kMarked)->ReadInteger();
+    drink.id = id_field->ReadInteger();
+    drink.name = name_field->ReadText();
+    drink.marked = marked_field->ReadInteger();
     if (starting_up && drink.id >= next_id_) next_id_ = static_cast<int64_t>(drink.id) + 1;
     if (starting_up && drink.marked == 1) {
-      table.BeginEdit();
-      try {
-        table.FieldNamed(f::kMarked)->WriteInteger(0);
-        table.PostRecord();
-      } catch (...) {
-        CancelAndRethrow();
-      }
+      WriteCurrentMark(0);
       drink.marked = 0;
     }
     listed.push_back(std::move(drink));
   }
   return listed;
+}
+
+void TDrinkCatalogue::ListEveryDrink(bool starting_up, std::vector<TListedDrink>* listed) {
+  std::vector<int32_t> marked_ids;
+  WalkEveryDrink([&](TListedDrink&& drink) {
+    if (starting_up && drink.id >= next_id_) next_id_ = static_cast<int64_t>(drink.id) + 1;
+    if (starting_up && drink.marked == 1) {
+      marked_ids.push_back(drink.id);
+      drink.marked = 0;
+    }
+    listed->push_back(std::move(drink));
+  });
+  // Marks last one run: the start-up walk clears them, in id order.
+  MarkDrinks(marked_ids, 0);
+}
+
+void TDrinkCatalogue::WalkEveryDrink(const std::function<void(TListedDrink&&)>& visit) {
+  namespace f = drink_fields;
+  // The second cursor is opened afresh for each walk (its record list then
+  // holds every change made through drinkTable) and reads only the three
+  // fields the list needs.
+  DrinkTable();
+  if (!lister_) {
+    lister_ = std::make_unique<TTinyTable>();
+    lister_->DefineField(f::kId);
+    lister_->DefineField(f::kName);
+    lister_->DefineField(f::kMarked);
+    lister_->SetDatabaseName(database_name_);
+    lister_->SetMediumType(tinydb::mtMemory);
+    lister_->SetPassword(kCataloguePassword);
+    lister_->SetTableName(kDrinksTableName);
+  }
+  struct TCloser {
+    TTinyTable* table;
+    ~TCloser() { table->Close(); }
+  } closer{lister_.get()};
+  lister_->Open();
+  lister_->SetIndexName(kIdIndexName);
+  tinydb::TField* const id_field = lister_->FieldNamed(f::kId);
+  tinydb::TField* const name_field = lister_->FieldNamed(f::kName);
+  tinydb::TField* const marked_field = lister_->FieldNamed(f::kMarked);
+  for (lister_->GoFirst(); !lister_->AtEnd(); lister_->GoNext()) {
+    TListedDrink drink;
+    drink.id = id_field->ReadInteger();
+    drink.name = name_field->ReadText();
+    drink.marked = marked_field->ReadInteger();
+    visit(std::move(drink));
+  }
+}
+
+void TDrinkCatalogue::MarkDrinks(const std::vector<int32_t>& ids, int32_t value) {
+  for (const int32_t id : ids) {
+    if (!FindDrink(id)) DrinkNotFound(id);
+    WriteCurrentMark(value);
+  }
+}
+
+void TDrinkCatalogue::UnmarkAll() {
+  // Every drink of the table, in id order: the marked ones are found by the
+  // light walk, then each is written through drinkTable.
+  std::vector<int32_t> marked_ids;
+  WalkEveryDrink([&](TListedDrink&& drink) {
+    if (drink.marked == 1) marked_ids.push_back(drink.id);
+  });
+  MarkDrinks(marked_ids, 0);
+}
+
+void TDrinkCatalogue::WriteCurrentMark(int32_t value) {
+  TTinyTable& table = DrinkTable();
+  table.BeginEdit();
+  try {
+    table.FieldNamed(drink_fields::kMarked)->WriteInteger(value);
+    table.PostRecord();
+  } catch (...) {
+    CancelAndRethrow();
+  }
 }
 
 bool TDrinkCatalogue::FindDrink(int32_t id) {

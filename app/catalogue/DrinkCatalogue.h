@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,14 @@ class TDrinkCatalogue {
   // filter language's error before anything is read.
   std::vector<TListedDrink> ListDrinks(const std::string& filter, bool starting_up = false);
 
+  // Writes |value| into the marked field of the drink of every id in |ids|,
+  // in that order; never saves. Throws "Drink <id> not found" at the first
+  // id without a drink (the drinks before it keep their new mark).
+  void MarkDrinks(const std::vector<int32_t>& ids, int32_t value);
+  // Writes 0 into every marked field that holds 1, over the whole table in
+  // id order; never saves.
+  void UnmarkAll();
+
   // Makes the drink with |id| the cursor's current record; false when no
   // drink has that id (the cursor stays where it was).
   bool FindDrink(int32_t id);
@@ -118,10 +127,21 @@ class TDrinkCatalogue {
   // Ends an edit or insert in progress, then rethrows.
   [[noreturn]] void CancelAndRethrow();
   [[noreturn]] static void DrinkNotFound(int32_t id);
+  // Opens drinkTable on the image as it stands (see OpenImage).
+  void OpenLoadedImage(const std::string& file_name);
+  // Writes |value| into the marked field of drinkTable's current record.
+  void WriteCurrentMark(int32_t value);
+  // The walk of ListDrinks for an empty filter: a second cursor bound to
+  // id, name and marked only, so no other field is decoded.
+  void ListEveryDrink(bool starting_up, std::vector<TListedDrink>* listed);
+  // Every drink in id order (id, name and marked only) to |visit|.
+  void WalkEveryDrink(const std::function<void(TListedDrink&&)>& visit);
 
   tinydb::TMemoryStream image_;
   bool image_named_ = false;
   std::unique_ptr<tinydb::TTinyTable> table_;  // destroyed before image_
+  std::unique_ptr<tinydb::TTinyTable> lister_;  // id, name, marked; likewise
+  std::string database_name_;
   std::string file_name_;
   int64_t next_id_ = 0;
 };

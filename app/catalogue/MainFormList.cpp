@@ -14,6 +14,7 @@
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <algorithm>
+#include <cctype>
 #include <unordered_set>
 
 #include "catalogue/ListItem.h"
@@ -27,6 +28,47 @@ namespace {
 
 // The full list item text is kept with the item; the list shows the name.
 constexpr int kItemTextRole = Qt::UserRole;
+
+// The name part of list item text |text|: the text before the id column,
+// trailing blanks dropped.
+size_t NameEnd(const std::string& text) {
+  return std::min(text.find_last_not_of(' ', zestoria::kListItemIdColumn - 1) + 1,
+                  zestoria::kListItemIdColumn);
+}
+
+// The drink list's items: each keeps its list item text, and makes the
+// name shown only when the list asks for it (the list draws the few rows
+// in sight, so a long list is filled without converting every name).
+class TDrinkListItem : public QListWidgetItem {
+ public:
+  static constexpr int kType = QListWidgetItem::UserType + 1;
+
+  explicit TDrinkListItem(std::string text) : QListWidgetItem(nullptr, kType), text_(std::move(text)) {}
+
+  QVariant data(int role) const override {
+    if (role == Qt::DisplayRole || role == Qt::EditRole) return shownName();
+    if (role == kItemTextRole) return QByteArray::fromStdString(text_);
+    return QListWidgetItem::data(role);
+  }
+  QListWidgetItem* clone() const override { return new TDrinkListItem(*this); }
+
+  const std::string& text() const { return text_; }
+
+ private:
+  QString shownName() const {
+    const size_t end = NameEnd(text_);
+    // Windows-1252 agrees with Latin-1 outside 0x80-0x9F.
+    bool latin1 = true;
+    for (size_t i = 0; i < end && latin1; ++i) {
+      const unsigned char c = static_cast<unsigned char>(text_[i]);
+      latin1 = c != '\r' && (c < 0x80 || c >= 0xA0);
+    }
+    if (latin1) return QString::fromLatin1(text_.data(), static_cast<qsizetype>(end));
+    return FromCatalogueText(text_.substr(0, end));
+  }
+
+  std::string text_;
+};
 
 }  // namespace
 
@@ -60,10 +102,7 @@ bool ToCatalogueText(const QString& text, std::string* out, QString* bad) {
 // List items
 
 QListWidgetItem* TMainForm::newListItem(const std::string& text, bool checked) const {
-  const size_t nameEnd = std::min(text.find_last_not_of(' ', zestoria::kListItemIdColumn - 1) + 1,
-                                  zestoria::kListItemIdColumn);
-  auto* item = new QListWidgetItem(FromCatalogueText(text.substr(0, nameEnd)));
-  item->setData(kItemTextRole, QByteArray::fromStdString(text));
+  auto* item = new TDrinkListItem(text);
   item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
   item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
   return item;
@@ -71,7 +110,9 @@ QListWidgetItem* TMainForm::newListItem(const std::string& text, bool checked) c
 
 std::string TMainForm::itemText(int row) const {
   const QListWidgetItem* item = ListBox->item(row);
-  return item ? item->data(kItemTextRole).toByteArray().toStdString() : std::string();
+  if (item == nullptr) return std::string();
+  if (item->type() == TDrinkListItem::kType) return static_cast<const TDrinkListItem*>(item)->text();
+  return item->data(kItemTextRole).toByteArray().toStdString();
 }
 
 int32_t TMainForm::itemIdAt(int row) const { return zestoria::itemId(itemText(row)); }
@@ -182,11 +223,28 @@ void TMainForm::fillList(const std::string& filter) {
       ListBox->insertItem(sortedPosition(items[i].text), newListItem(items[i].text, items[i].checked));
     }
   } else {
-    // One sort and one batch of insertions keeps large lists fast.
-    std::stable_sort(items.begin(), items.end(),
-                     [](const TNewItem& a, const TNewItem& b) { return zestoria::ListItemLess(a.text, b.text); });
+    // One sort and one batch of insertions keeps large lists fast. The sort
+    // folds case through a table made from the same tolower ListItemLess
+    // uses, so the order is the one ListItemLess gives.
+    unsigned char fold[256];
+    for (int c = 0; c < 256; ++c) fold[c] = static_cast<unsigned char>(std::tolower(c));
+    std::vector<uint32_t> order(items.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+    // Equal texts keep their walk order, as a stable sort would.
+    std::sort(order.begin(), order.end(), [&fold, &items](uint32_t ia, uint32_t ib) {
+      const std::string& a = items[ia].text;
+      const std::string& b = items[ib].text;
+      const size_t n = std::min(a.size(), b.size());
+      const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+      const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+      for (size_t i = 0; i < n; ++i) {
+        if (fold[pa[i]] != fold[pb[i]]) return fold[pa[i]] < fold[pb[i]];
+      }
+      if (a.size() != b.size()) return a.size() < b.size();
+      return ia < ib;
+    });
     ListBox->setUpdatesEnabled(false);
-    for (const TNewItem& item : items) ListBox->addItem(newListItem(item.text, item.checked));
+    for (const uint32_t i : order) ListBox->addItem(newListItem(items[i].text, items[i].checked));
     ListBox->setUpdatesEnabled(true);
   }
   --quietList_;

@@ -12,28 +12,8 @@
 #include "catalogue/MainForm.h"
 #include "catalogue/Vocabularies.h"
 #include "shell/Platform.h"
-#include "tables/TinyDB.h"
 
-namespace {
-
-// Writes |value| into the marked field of the table's current record.
-void WriteCurrentMark(tinydb::TTinyTable& table, int value) {
-  table.BeginEdit();
-  try {
-    table.FieldNamed(zestoria::drink_fields::kMarked)->WriteInteger(value);
-    table.PostRecord();
-  } catch (...) {
-    if (table.State() != tinydb::dsBrowse) table.CancelRecord();
-    throw;
-  }
-}
-
-}  // namespace
-
-void TMainForm::writeMark(int32_t id, int value) {
-  if (!catalogue_.FindDrink(id)) throw tinydb::EDatabaseError("Drink " + std::to_string(id) + " not found");
-  WriteCurrentMark(catalogue_.DrinkTable(), value);
-}
+void TMainForm::writeMark(int32_t id, int value) { catalogue_.MarkDrinks({id}, value); }
 
 // ---------------------------------------------------------------------------
 // One drink
@@ -111,10 +91,7 @@ void TMainForm::MenuUnmarkAllClick() {
     StatusBar1->repaint();
     for (int row = 0; row < ListBox->count(); ++row) setItemChecked(row, false);
     // Every drink of the table, listed or not.
-    tinydb::TTinyTable& table = catalogue_.DrinkTable();
-    for (table.GoFirst(); !table.AtEnd(); table.GoNext()) {
-      if (table.FieldNamed(zestoria::drink_fields::kMarked)->ReadInteger() == 1) WriteCurrentMark(table, 0);
-    }
+    catalogue_.UnmarkAll();
   }
   currentDrink_.marked = 0;
   updateMarkMenu(false);

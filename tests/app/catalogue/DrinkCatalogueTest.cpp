@@ -110,6 +110,45 @@ TEST_F(DrinkCatalogueTest, FilterWalkIgnoresCaseAndFindsTheWordAnywhere) {
   EXPECT_THROW(catalogue.ListDrinks("ingred LIKE '%Gin"), tinydb::EEngineError);
 }
 
+TEST_F(DrinkCatalogueTest, MarksWriteOnlyTheMarkNeverSaveAndEveryListingSeesThem) {
+  Store({{1, SampleDrink("Kir")}, {2, SampleDrink("Negroni")}, {3, SampleDrink("Bellini")}});
+  TDrinkCatalogue catalogue;
+  Start(catalogue);
+  catalogue.SaveDatabase();
+  const std::vector<uint8_t> saved = test::FileBytes(path_);
+  auto marked = [&catalogue](const std::string& filter) {
+    std::vector<int32_t> ids;
+    for (const TListedDrink& drink : catalogue.ListDrinks(filter))
+      if (drink.marked == 1) ids.push_back(drink.id);
+    return ids;
+  };
+
+  catalogue.MarkDrinks({3, 1}, 1);
+  EXPECT_EQ(marked(""), (std::vector<int32_t>{1, 3}));
+  EXPECT_EQ(Ids(catalogue.ListDrinks("marked = 1")), (std::vector<int32_t>{1, 3}));
+  const TDrink bellini = catalogue.LoadDrink(3);
+  EXPECT_EQ(bellini.comment, SampleDrink("Bellini").comment);
+  EXPECT_EQ(bellini.ingred, SampleDrink("Bellini").ingred);
+
+  // The walk over every drink follows inserts and deletions made since.
+  catalogue.SetNextDrinkId(9);
+  catalogue.InsertDrink(SampleDrink("Zombie"), false);
+  catalogue.DeleteDrink(2, false);
+  EXPECT_EQ(Ids(catalogue.ListDrinks("")), (std::vector<int32_t>{1, 3, 9}));
+
+  catalogue.UnmarkAll();
+  EXPECT_TRUE(marked("").empty());
+  // Drinks before a missing id keep their new mark.
+  try {
+    catalogue.MarkDrinks({9, 2}, 1);
+    ADD_FAILURE() << "no error for a missing drink";
+  } catch (const tinydb::EDatabaseError& error) {
+    EXPECT_STREQ(error.what(), "Drink 2 not found");
+  }
+  EXPECT_EQ(marked(""), (std::vector<int32_t>{9}));
+  EXPECT_EQ(test::FileBytes(path_), saved);
+}
+
 TEST_F(DrinkCatalogueTest, InsertGivesConsecutiveIdsNeverReusedWithinARun) {
   Store({{4, SampleDrink("Kir")}});
   TDrinkCatalogue catalogue;
