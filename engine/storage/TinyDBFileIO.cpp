@@ -8,6 +8,7 @@
 #include "platform/FileLock.h"
 #include "processing/HashBase.h"
 #include "processing/Hash_SHA.h"
+#include "storage/DatabaseWriter.h"
 #include "storage/MemoryMedium.h"
 
 namespace tinydb {
@@ -161,7 +162,9 @@ void TTinyDBFileIO::CheckTableHeader(const TTableHeader& header) const {
     const TFieldDefEntry& field = header.FieldDefs[f];
     int64_t width;
     if (field.FieldType == ftString || field.FieldType == ftFixedChar) {
-      if (field.FieldSize < 0)
+      // No table is made with longer strings, and the size sets the width of
+      // every record buffer a cursor allocates, records or not.
+      if (field.FieldSize < 0 || field.FieldSize > kMaxStringFieldSize)
         Damaged(table + "field " + Num(f) + " has size " + Num(field.FieldSize));
       width = int64_t{field.FieldSize} + 1;
     } else {
