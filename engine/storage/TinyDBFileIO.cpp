@@ -162,9 +162,7 @@ void TTinyDBFileIO::CheckTableHeader(const TTableHeader& header) const {
     const TFieldDefEntry& field = header.FieldDefs[f];
     int64_t width;
     if (field.FieldType == ftString || field.FieldType == ftFixedChar) {
-      // No table is made with longer strings, and the size sets the width of
-      // every record buffer a cursor allocates, records or not.
-      if (field.FieldSize < 0 || field.FieldSize > kMaxStringFieldSize)
+      if (field.FieldSize < 0)
         Damaged(table + "field " + Num(f) + " has size " + Num(field.FieldSize));
       width = int64_t{field.FieldSize} + 1;
     } else {
@@ -172,8 +170,12 @@ void TTinyDBFileIO::CheckTableHeader(const TTableHeader& header) const {
     }
     record_size += width;
   }
-  // Records that exist lie inside the image, so their size must fit in it.
-  if (record_size > INT32_MAX || (header.RecordCount > 0 && record_size > image_size))
+  // Records that exist lie inside the image, so their size must fit in it;
+  // an empty table's record can be no larger than any table is made with.
+  // Every cursor buffer on the table is this wide.
+  constexpr int64_t kLargestRecordSize = int64_t{kMaxFieldCount} * (kMaxStringFieldSize + 1);
+  const int64_t largest = header.RecordCount > 0 ? image_size : kLargestRecordSize;
+  if (record_size > INT32_MAX || record_size > largest)
     Damaged(table + "record size " + Num(record_size) + " is out of range");
 
   for (int i = 0; i < header.IndexCount; ++i) {
