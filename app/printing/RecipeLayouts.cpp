@@ -1,6 +1,7 @@
 #include "printing/RecipeLayouts.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 
 namespace zestoria {
 
@@ -46,7 +47,11 @@ void BuildFullPageLayout(TReport& report, const TRecipeHooks& hooks) {
   band.height = kFullBandHeight;
   band.line_top = true;
   band.line_bottom = true;
-  band.AddFieldText(QStringLiteral("FullName"), {8, 8}, QStringLiteral("name"), NameFont());
+  // A long name stops short of the Ingredients column on its line.
+  band.AddFieldText(QStringLiteral("FullName"), {8, 8}, QStringLiteral("name"), NameFont(),
+                    [](QString& text) {
+                      text = QFontMetricsF(NameFont()).elidedText(text, Qt::ElideRight, 176);
+                    });
   band.AddLabel({8, 32}, QStringLiteral("Type:"), LabelFont());
   band.AddFieldText(QStringLiteral("FullType"), {40, 32}, QStringLiteral("type"), TextFont(),
                     hooks.type);

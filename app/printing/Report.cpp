@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 #include <QTextOption>
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "platform/Codepage.h"
@@ -278,9 +279,16 @@ void TReport::Paint(QPrinter* printer, int copies, const std::function<bool(int,
     Walk([&](int sheet, const TPlacedBand& placed) {
       if (stopped || sheet < first || sheet > last) return;
       if (sheet != current) {
-        if (on_sheet && !on_sheet(painted, to_paint)) {
-          stopped = true;
-          return;
+        if (on_sheet) {
+          // The progress display runs events, and a handler may move the
+          // cursor: the walk goes on from its own record.
+          const std::optional<int32_t> mark = data_set_->SaveBookmark();
+          const bool go_on = on_sheet(painted, to_paint);
+          if (mark) data_set_->ReturnToBookmark(*mark);
+          if (!go_on) {
+            stopped = true;
+            return;
+          }
         }
         if (painted > 0) printer->newPage();
         ++painted;
