@@ -1,5 +1,7 @@
 #include "storage/DecodedCache.h"
 
+#include <algorithm>
+
 namespace tinydb {
 
 namespace {
@@ -19,6 +21,7 @@ void TDecodedCache::Clear() {
   records_.clear();
   fields_.clear();
   blobs_.clear();
+  keys_.clear();
   bytes_ = 0;
 }
 
@@ -80,6 +83,44 @@ void TDecodedCache::StoreField(int64_t pos, const uint8_t* stored, const uint8_t
   field.Width = static_cast<uint8_t>(width);
   std::memcpy(field.Stored, stored, static_cast<size_t>(width));
   std::memcpy(field.Decoded, decoded, static_cast<size_t>(width));
+}
+
+// ---- Key values ----
+
+const uint8_t* TDecodedCache::FindKey(int field_no, int32_t record_no, const uint8_t* stored,
+                                      int width) const {
+  if (field_no < 0 || record_no < 0 || static_cast<size_t>(field_no) >= keys_.size()) return nullptr;
+  const std::vector<TKey>& column = keys_[static_cast<size_t>(field_no)];
+  if (static_cast<size_t>(record_no) >= column.size()) return nullptr;
+  const TKey& key = column[static_cast<size_t>(record_no)];
+  if (key.Width != width || std::memcmp(key.Stored, stored, static_cast<size_t>(width)) != 0)
+    return nullptr;
+  return key.Decoded;
+}
+
+void TDecodedCache::StoreKey(int field_no, int32_t record_no, const uint8_t* stored,
+                             const uint8_t* decoded, int width) {
+  if (width <= 0 || width > kMaxKeyWidth || field_no < 0 || record_no < 0) return;
+  if (static_cast<size_t>(field_no) >= keys_.size()) keys_.resize(static_cast<size_t>(field_no) + 1);
+  std::vector<TKey>* column = &keys_[static_cast<size_t>(field_no)];
+  if (static_cast<size_t>(record_no) >= column->size()) {
+    // Grown by half again each time, so a walk over the records grows it
+    // a few dozen times, not once per record.
+    const size_t old_size = column->size();
+    const size_t wanted = std::max(static_cast<size_t>(record_no) + 1, old_size * 3 / 2);
+    if (!Reserve((wanted - old_size) * sizeof(TKey))) return;
+    if (static_cast<size_t>(field_no) >= keys_.size()) {
+      // Reserve dropped everything, this column among it: it grows from 0.
+      keys_.resize(static_cast<size_t>(field_no) + 1);
+      bytes_ += old_size * sizeof(TKey);
+    }
+    column = &keys_[static_cast<size_t>(field_no)];
+    column->resize(wanted);
+  }
+  TKey& key = (*column)[static_cast<size_t>(record_no)];
+  key.Width = static_cast<uint8_t>(width);
+  std::memcpy(key.Stored, stored, static_cast<size_t>(width));
+  std::memcpy(key.Decoded, decoded, static_cast<size_t>(width));
 }
 
 // ---- Blobs ----

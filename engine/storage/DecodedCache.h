@@ -53,6 +53,20 @@ class TDecodedCache {
   // Keeps a value of at most kMaxFieldWidth bytes; wider ones are ignored.
   void StoreField(int64_t pos, const uint8_t* stored, const uint8_t* decoded, int width);
 
+  // ---- Key values by record number ----
+
+  // Values up to this width are also kept in a flat table per field,
+  // indexed by record number: a key search then finds the decoded value
+  // of a record without a hash lookup.
+  static constexpr int kMaxKeyWidth = 8;
+  // The decoded bytes of field |field_no| (|width| bytes) of record
+  // |record_no| when its cached stored bytes equal |stored|; null otherwise.
+  const uint8_t* FindKey(int field_no, int32_t record_no, const uint8_t* stored,
+                         int width) const;
+  // Keeps a value of at most kMaxKeyWidth bytes; wider ones are ignored.
+  void StoreKey(int field_no, int32_t record_no, const uint8_t* stored, const uint8_t* decoded,
+                int width);
+
   // ---- Blob values ----
 
   // A cached blob: the descriptor it was found through says the stored
@@ -85,6 +99,11 @@ class TDecodedCache {
     uint8_t Stored[kMaxFieldWidth];
     uint8_t Decoded[kMaxFieldWidth];
   };
+  struct TKey {
+    uint8_t Width = 0;  // 0 = empty
+    uint8_t Stored[kMaxKeyWidth];
+    uint8_t Decoded[kMaxKeyWidth];
+  };
   static constexpr size_t kEntryCharge = 64;  // map node and bookkeeping
   // Makes room for |bytes| more; drops everything when they do not fit.
   bool Reserve(size_t bytes);
@@ -94,6 +113,7 @@ class TDecodedCache {
   std::unordered_map<int64_t, TRecord> records_;
   std::unordered_map<int64_t, TField> fields_;
   std::unordered_map<int64_t, TBlob> blobs_;
+  std::vector<std::vector<TKey>> keys_;  // by field number, then record number
 };
 
 }  // namespace tinydb

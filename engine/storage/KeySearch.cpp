@@ -38,7 +38,12 @@ int TTinyTableIO::CompareKeyRecord(TFieldBuffers& key, const TRecordListEntry& e
     if (field_no >= key.Count())
       throw EDatabaseError(FormatMessage("Field number %s is out of range", std::to_string(field_no)));
     const int field_type = field_defs_[static_cast<size_t>(field_no)].FieldType;
-    ReadFieldValue(&stored_scratch_, entry.RecordNo, field_no);
+    // A record's image never moves, so the list entry's position is the
+    // record tab's; blobs are read through their descriptor.
+    if (IsBlobFieldType(field_type))
+      ReadFieldValue(&stored_scratch_, entry.RecordNo, field_no);
+    else
+      ReadFixedValue(&stored_scratch_, entry.DataPos, field_no, entry.RecordNo);
     const void* stored = Terminated(stored_scratch_);
 
     const TFieldBufferItem& item = key.Items(field_no);

@@ -614,29 +614,49 @@ void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_
     io.ReadFieldValue(dest, item_pos, FieldCompressed(field_no), encrypted, true, width, offset);
     return;
   }
-  // A fixed-width value is decoded in place in |dest|: same bytes as the
-  // stream decode, without its temporary streams (key searches do this a
-  // lot).
   uint8_t bytes[kRecordTabItemSize];
   io.ReadBuffer(item_pos, bytes, kRecordTabItemSize);
   TRecordTabItem item;
   item.DecodeFrom(bytes);
+  ReadFixedValue(dest, item.DataPos, field_no);
+}
+
+void TTinyTableIO::ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int field_no,
+                                  int32_t record_no) {
+  // Decoded in place in |dest|: same bytes as the stream decode, without
+  // its temporary streams (key searches do this a lot).
+  TTinyDBFileIO& io = FileIO();
+  const int32_t offset = field_offsets_[static_cast<size_t>(field_no)];
+  const int32_t width = field_widths_[static_cast<size_t>(field_no)];
+  const bool encrypted = FieldEncrypted(field_no);
   dest->SetSize(width);
-  const int64_t value_pos = int64_t{item.DataPos} + offset;
+  const int64_t value_pos = int64_t{data_pos} + offset;
   uint8_t* value = dest->Memory();
   io.ReadBuffer(value_pos, value, width);
   if (encrypted && width > 0) {
     // Decoded before from these very stored bytes: by a record read, or
     // by an earlier comparison.
-    const uint8_t* known = decoded_cache_->FindRecordField(item.DataPos, offset, value, width);
-    if (known == nullptr) known = decoded_cache_->FindField(value_pos, value, width);
+    TDecodedCache& cache = *decoded_cache_;
+    const bool by_record = record_no >= 0 && width <= TDecodedCache::kMaxKeyWidth;
+    const uint8_t* known = by_record ? cache.FindKey(field_no, record_no, value, width) : nullptr;
     if (known != nullptr) {
+      std::memcpy(value, known, static_cast<size_t>(width));
+      dest->SetPosition(0);
+      return;
+    }
+    known = cache.FindRecordField(data_pos, offset, value, width);
+    if (known == nullptr) known = cache.FindField(value_pos, value, width);
+    if (known != nullptr) {
+      if (by_record) cache.StoreKey(field_no, record_no, value, known, width);
       std::memcpy(value, known, static_cast<size_t>(width));
     } else if (width <= TDecodedCache::kMaxFieldWidth) {
       uint8_t stored[TDecodedCache::kMaxFieldWidth];
       std::memcpy(stored, value, static_cast<size_t>(width));
       io.DecodeBuffer(value, value, encrypted, width);
-      decoded_cache_->StoreField(value_pos, stored, value, width);
+      if (by_record)
+        cache.StoreKey(field_no, record_no, stored, value, width);
+      else
+        cache.StoreField(value_pos, stored, value, width);
     } else {
       io.DecodeBuffer(value, value, encrypted, width);
     }

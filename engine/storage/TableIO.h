@@ -289,6 +289,11 @@ class TTinyTableIO {
   int64_t RecordItemPos(int32_t record_no) const;
   int64_t IndexItemPos(int index_no, int32_t record_no) const;
   TIndexTabItem ReadIndexItem(int index_no, int32_t record_no);
+  // Decodes fixed-width field |field_no| of the record image at |data_pos|
+  // into |dest|; |record_no| (when >= 0) is the record's number, under
+  // which small decoded values are kept for key searches.
+  void ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int field_no,
+                      int32_t record_no = -1);
   void WriteIndexItem(int index_no, const TIndexTabItem& item);
   // Writes the whole table header from Header().
   void WriteHeader();

@@ -220,8 +220,11 @@ void TTDEDataSet::UnbindFields() {
 // ---- Record buffers ----
 
 void TTDEDataSet::ComputeRecordLayout() {
-  read_buffers_.Clear();
-  read_buffers_for_ = nullptr;
+  for (int slot = 0; slot < 2; ++slot) {
+    read_buffers_[slot].Clear();
+    read_buffers_for_[slot] = nullptr;
+  }
+  reusable_filter_.clear();
   const std::vector<TTinyFieldDef>& schema = table_io_->FieldDefs();
   field_offsets_.assign(schema.size(), -1);
   int offset = 0;
@@ -377,14 +380,19 @@ TRecordBuffer* TTDEDataSet::ActiveBuffer() {
   }
 }
 
+TFieldBuffers& TTDEDataSet::FieldBuffersOf(TRecordBuffer& buffer) {
+  const int slot = &buffer == current_.get() ? 0 : 1;
+  if (read_buffers_for_[slot] != &buffer) {
+    read_buffers_for_[slot] = nullptr;
+    BuildFieldBuffers(buffer, read_buffers_[slot]);
+    read_buffers_for_[slot] = &buffer;
+  }
+  return read_buffers_[slot];
+}
+
 void TTDEDataSet::ReadRecordAt(int pos, TRecordBuffer& buffer) {
   if (pos < 0 || pos >= static_cast<int>(record_list_.size())) return;
-  if (read_buffers_for_ != &buffer) {
-    read_buffers_for_ = nullptr;
-    BuildFieldBuffers(buffer, read_buffers_);
-    read_buffers_for_ = &buffer;
-  }
-  table_io_->ReadRecord(read_buffers_, record_list_, pos);
+  table_io_->ReadRecord(FieldBuffersOf(buffer), record_list_, pos);
   SetBufferRecordNo(buffer, record_list_[static_cast<size_t>(pos)].RecordNo, bfCurrent);
   CalculateFields(buffer);
 }

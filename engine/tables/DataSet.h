@@ -261,6 +261,10 @@ class TTDEDataSet : public TTDBDataSet, private TFilterDataSource {
   // One item per schema field: fields with a field object point into
   // |buffer|; the others get zeroed scratch memory and are inactive.
   void BuildFieldBuffers(TRecordBuffer& buffer, TFieldBuffers& out);
+  // Field buffers over |buffer| as BuildFieldBuffers makes them, kept for
+  // later calls; valid until the next call for another buffer that is not
+  // the current record's.
+  TFieldBuffers& FieldBuffersOf(TRecordBuffer& buffer);
   // Clears |buffer|'s calculated fields and raises OnCalcFields for it.
   void CalculateFields(TRecordBuffer& buffer);
   bool HasCalculatedFields() const { return calc_area_size_ > 0; }
@@ -315,7 +319,8 @@ class TTDEDataSet : public TTDBDataSet, private TFilterDataSource {
 
   // The filter test of the record in the filter buffer (filter state).
   bool RecordPassesFilter();
-  // Compiles Filter unless it is empty.
+  // Compiles Filter unless it is empty, or unless the tree already holds
+  // it and cannot differ when compiled again (see Filtering.cpp).
   void CompileFilter();
 
   void Raise(const TDataSetNotifyEvent& event) {
@@ -399,13 +404,18 @@ class TTDEDataSet : public TTDBDataSet, private TFilterDataSource {
   bool program_fields_ = false;  // the program gave field objects
   bool calculating_ = false;
 
-  // The field value buffers of the last ReadRecordAt and the record buffer
-  // they point into: reading the next record into the same buffer reuses
-  // them. Forgotten whenever the layout is computed (at every opening).
-  TFieldBuffers read_buffers_;
-  const TRecordBuffer* read_buffers_for_ = nullptr;
+  // Field value buffers pointing into a record buffer, built once and
+  // reused by every read into it: slot 0 serves the current record's
+  // buffer, slot 1 the other buffer read last (key searches read the spare
+  // one between reads of the current one). Forgotten whenever the layout
+  // is computed (at every opening, before any record buffer exists).
+  TFieldBuffers read_buffers_[2];
+  const TRecordBuffer* read_buffers_for_[2] = {nullptr, nullptr};
 
   std::unique_ptr<TFilterParser> filter_parser_;  // holds the last compiled Filter
+  // The text of the tree in filter_parser_ when CompileFilter may reuse it;
+  // empty when it must compile.
+  std::string reusable_filter_;
   std::vector<TDataSource*> data_sources_;        // sources over this cursor
 };
 

@@ -61,8 +61,33 @@ void TTDEDataSet::ReadBlobText(int field_index, std::string* text) {
 
 // ---- The filter test ----
 
+namespace {
+
+// Whether compiling |text| again always gives the same tree: it names no
+// clock (GETDATE) and holds no digits, so no number, date or time whose
+// reading depends on the locale settings or the current year.
+bool CompilesAlike(const std::string& text) {
+  std::string upper;
+  upper.reserve(text.size());
+  for (const char c : text) {
+    if (c >= '0' && c <= '9') return false;
+    upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
+  }
+  return upper.find("GETDATE") == std::string::npos;
+}
+
+}  // namespace
+
 void TTDEDataSet::CompileFilter() {
-  if (!filter_.empty()) filter_parser_->Compile(filter_);
+  if (filter_.empty()) return;
+  // The tree's field values point into the current buffer, which stays
+  // while the cursor is open (the layout forgets reusable_filter_ at every
+  // opening).
+  if (!reusable_filter_.empty() && reusable_filter_ == filter_ && filter_parser_->Compiled())
+    return;
+  reusable_filter_.clear();
+  filter_parser_->Compile(filter_);
+  if (CompilesAlike(filter_)) reusable_filter_ = filter_;
 }
 
 bool TTDEDataSet::RecordPassesFilter() {
@@ -82,6 +107,7 @@ void TTDEDataSet::ChangeFilter(const std::string& text, TFilterOptions options) 
   bool changed = false;
   if (Active()) {
     CheckBrowseMode();
+    reusable_filter_.clear();
     if (!text.empty()) filter_parser_->Compile(text);
     changed = text != filter_ || options != filter_options_;
   }

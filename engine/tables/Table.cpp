@@ -530,17 +530,17 @@ int TTinyTable::KeySearch(const std::vector<TField*>& fields, const TFieldValues
   if (index_no < 0) {
     match = ScanForKey(fields, options);
   } else {
-    TFieldBuffers key;
-    BuildFieldBuffers(*spare_, key);
+    TFieldBuffers& key = FieldBuffersOf(*spare_);
     const TRecordList& list = table_io_->GetRecordList(index_no + 1);
     TSearchResult found = table_io_->FindAnyMatch(list, key, index_no, 0, partial);
     if (found.Outcome == TSearchOutcome::Equal)
       match = CursorPositionOf(list[static_cast<size_t>(found.Position)], found.Position);
   }
-  if (match >= 0) {
-    ReadRecordAt(match, *spare_);
-    if (move) position_ = match;
-  }
+  if (match < 0) return match;
+  // A move reads the record into the current buffer next; the spare copy
+  // is then needed only for calculated fields' handlers to see it.
+  if (!move || HasCalculatedFields()) ReadRecordAt(match, *spare_);
+  if (move) position_ = match;
   return match;
 }
 

@@ -158,7 +158,8 @@ class TTinyTable : public TTDEDataSet {
                       TFieldBuffers& buffers);
   void AdjustOnUpdate(int index_no, int old_pos, int new_pos, TFieldBuffers& buffers);
   // Key search into the spare buffer; the matching cursor-list position or
-  // -1. With |move| the cursor position goes there.
+  // -1. Without |move| the match is read into the spare buffer; with it the
+  // cursor position goes there (the caller reads the record).
   int KeySearch(const std::vector<TField*>& fields, const TFieldValues& values,
                 TLocateOptions options, bool move);
   int ScanForKey(const std::vector<TField*>& fields, TLocateOptions options);

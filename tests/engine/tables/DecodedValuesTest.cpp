@@ -3,6 +3,7 @@
 // edits, or by the image's bytes being replaced.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -152,6 +153,23 @@ TEST(DecodedCacheTest, StaysWithinItsBudgetAndChecksStoredBytes) {
   cache.StoreRecord(200, std::vector<uint8_t>(600).data(), std::vector<uint8_t>(600).data(), 600);
   EXPECT_EQ(cache.FindRecord(200, std::vector<uint8_t>(600).data(), 600), nullptr);
   EXPECT_LE(cache.Bytes(), cache.Budget());
+
+  // Key values by record number: served only for the same field, record,
+  // width and stored bytes; a table too large for the budget is dropped.
+  cache.Clear();
+  cache.StoreKey(1, 7, stored, plain, 4);
+  ASSERT_NE(cache.FindKey(1, 7, stored, 4), nullptr);
+  EXPECT_EQ(std::memcmp(cache.FindKey(1, 7, stored, 4), plain, 4), 0);
+  EXPECT_EQ(cache.FindKey(1, 7, other + 4, 4), nullptr);
+  EXPECT_EQ(cache.FindKey(1, 7, stored, 2), nullptr);
+  EXPECT_EQ(cache.FindKey(0, 7, stored, 4), nullptr);
+  EXPECT_EQ(cache.FindKey(1, 6, stored, 4), nullptr);
+  EXPECT_EQ(cache.FindKey(1, 8000, stored, 4), nullptr);
+  for (int32_t record_no : {20, 40, 1000}) {
+    cache.StoreKey(2, record_no, stored, plain, 8);
+    EXPECT_LE(cache.Bytes(), cache.Budget());
+  }
+  EXPECT_EQ(cache.FindKey(2, 1000, stored, 8), nullptr);
 }
 
 }  // namespace
