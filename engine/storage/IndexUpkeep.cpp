@@ -98,7 +98,8 @@ void TTinyTableIO::InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, i
       def.ChainHead = k;
       WriteHeader();
     } else {
-      TIndexTabItem before = ReadIndexItem(i, list[static_cast<size_t>(d - 1)].RecordNo);
+      const TRecordList& view = list;  // read-only: keeps the map of places
+      TIndexTabItem before = ReadIndexItem(i, view[static_cast<size_t>(d - 1)].RecordNo);
       WriteIndexItem(i, TIndexTabItem{k, before.Next});
       before.Next = k;
       WriteIndexItem(i, before);
@@ -113,10 +114,32 @@ void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
     const int old = old_pos[static_cast<size_t>(i)];
     if (old < 0) continue;
     TRecordList& list = ListOf(i);
-    const TRecordListEntry moved = list[static_cast<size_t>(old)];
-    list.erase(list.begin() + old);
-    const int j = InsertionPosition(list, buffers, i);
-    list.insert(list.begin() + old, moved);
+    // Read-only access keeps the list's map of record places.
+    const TRecordList& view = list;
+    const TRecordListEntry moved = view[static_cast<size_t>(old)];
+    // The insertion position among the other entries: the halving search
+    // over the list as it would be without the record, which stays put.
+    int j = 0;
+    {
+      int low = 0;
+      int high = static_cast<int>(view.size()) - 2;
+      while (low <= high) {
+        const int mid = (low + high) / 2;
+        const size_t at = static_cast<size_t>(mid < old ? mid : mid + 1);
+        const int c = CompareKeyRecord(buffers, view[at], i, 0, false);
+        if (c == 0) {
+          j = mid + 1;
+          break;
+        }
+        if (c < 0) {
+          j = mid;
+          high = mid - 1;
+        } else {
+          j = mid + 1;
+          low = mid + 1;
+        }
+      }
+    }
     // |to| counts in the list that still holds the record at |old|.
     const int to = old < j ? j + 1 : j;
     if (to == old) continue;
@@ -128,7 +151,7 @@ void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
       def.ChainHead = item.Next;
       WriteHeader();
     } else {
-      TIndexTabItem before = ReadIndexItem(i, list[static_cast<size_t>(old - 1)].RecordNo);
+      TIndexTabItem before = ReadIndexItem(i, view[static_cast<size_t>(old - 1)].RecordNo);
       before.Next = item.Next;
       WriteIndexItem(i, before);
     }
@@ -138,7 +161,7 @@ void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
       WriteIndexItem(i, item);
       WriteHeader();
     } else {
-      TIndexTabItem before = ReadIndexItem(i, list[static_cast<size_t>(to - 1)].RecordNo);
+      TIndexTabItem before = ReadIndexItem(i, view[static_cast<size_t>(to - 1)].RecordNo);
       item.Next = before.Next;
       before.Next = moved.RecordNo;
       WriteIndexItem(i, before);

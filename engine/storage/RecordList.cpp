@@ -11,8 +11,30 @@ void TRecordList::MakeRoomForOne() {
   heads_.push_back(0);
 }
 
+void TRecordList::NotePlace(const TRecordListEntry& entry, size_t pos) {
+  if (!places_known_) return;
+  const int32_t r = entry.RecordNo;
+  if (r < 0 || static_cast<size_t>(r) >= places_.size()) {
+    // Grows the map for a new record number; far-off numbers drop it.
+    if (r < 0 || static_cast<size_t>(r) > 2 * places_.size() + 65536) {
+      places_known_ = false;
+      return;
+    }
+    places_.resize(static_cast<size_t>(r) + 1, -1);
+  }
+  const int32_t seen = places_[static_cast<size_t>(r)];
+  if (seen >= 0 && static_cast<size_t>(seen) < size_ && slots_[SlotOf(static_cast<size_t>(seen))].RecordNo == r) {
+    // The record is listed already: a second entry for it.
+    places_known_ = false;
+    return;
+  }
+  places_[static_cast<size_t>(r)] = static_cast<int32_t>(pos);
+}
+
 void TRecordList::push_back(const TRecordListEntry& entry) {
   MakeRoomForOne();
+  places_refused_ = false;
+  NotePlace(entry, size_);
   slots_[SlotOf(size_)] = entry;
   ++size_;
 }
@@ -24,6 +46,9 @@ TRecordList::iterator TRecordList::insert(const_iterator pos, const TRecordListE
     push_back(entry);
     return iterator(this, n);
   }
+  NotePlace(entry, p);
+  places_fresh_ = false;
+  places_refused_ = false;
   MakeRoomForOne();
   const size_t first_block = p >> kBlockShift;
   // Every later block hands its predecessor's last entry to its own front;
@@ -56,6 +81,8 @@ TRecordList::iterator TRecordList::erase(const_iterator pos) {
   const size_t p = pos.Position();
   const size_t n = size_;
   if (p >= n) return end();
+  places_fresh_ = false;
+  places_refused_ = false;
   const size_t first_block = p >> kBlockShift;
   const size_t last_block = (n - 1) >> kBlockShift;
   const size_t base = first_block << kBlockShift;
@@ -85,6 +112,10 @@ void TRecordList::clear() {
   slots_.clear();
   heads_.clear();
   size_ = 0;
+  places_.clear();
+  places_known_ = false;
+  places_fresh_ = false;
+  places_refused_ = false;
 }
 
 void TRecordList::reserve(size_t count) {
@@ -105,9 +136,53 @@ void TRecordList::swap(TRecordList& other) noexcept {
   slots_.swap(other.slots_);
   heads_.swap(other.heads_);
   std::swap(size_, other.size_);
+  places_.swap(other.places_);
+  std::swap(places_known_, other.places_known_);
+  std::swap(places_fresh_, other.places_fresh_);
+  std::swap(places_refused_, other.places_refused_);
+}
+
+bool TRecordList::BuildPlaces() const {
+  if (places_refused_) return false;
+  places_known_ = false;
+  places_fresh_ = false;
+  places_refused_ = true;  // until the pass below completes
+  int32_t top = -1;
+  for (size_t i = 0; i < size_; ++i) {
+    const int32_t r = slots_[SlotOf(i)].RecordNo;
+    if (r < 0) return false;
+    top = std::max(top, r);
+  }
+  if (static_cast<size_t>(top) + 1 > 4 * size_ + 65536) return false;
+  places_.assign(static_cast<size_t>(top) + 1, -1);
+  for (size_t i = 0; i < size_; ++i) {
+    int32_t& place = places_[static_cast<size_t>(slots_[SlotOf(i)].RecordNo)];
+    if (place >= 0) return false;  // listed twice: only a scan finds the first
+    place = static_cast<int32_t>(i);
+  }
+  places_known_ = true;
+  places_fresh_ = true;
+  places_refused_ = false;
+  return true;
 }
 
 int TRecordList::IndexOfRecord(int32_t record_no) const {
+  for (int pass = 0; pass < 2; ++pass) {
+    if (places_known_) {
+      if (record_no >= 0 && static_cast<size_t>(record_no) < places_.size()) {
+        const int32_t seen = places_[static_cast<size_t>(record_no)];
+        if (seen >= 0 && static_cast<size_t>(seen) < size_ &&
+            slots_[SlotOf(static_cast<size_t>(seen))].RecordNo == record_no)
+          return seen;
+      }
+      if (places_fresh_) return -1;
+    }
+    if (pass == 0 && !BuildPlaces()) break;
+  }
+  return ScanForRecord(record_no);
+}
+
+int TRecordList::ScanForRecord(int32_t record_no) const {
   for (size_t b = 0; (b << kBlockShift) < size_; ++b) {
     const size_t base = b << kBlockShift;
     const size_t count = std::min(size_ - base, kBlockSize);

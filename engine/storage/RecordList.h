@@ -98,8 +98,12 @@ class TRecordList {
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
 
-  // Entry |i| (0 <= i < size()).
-  TRecordListEntry& operator[](size_t i) { return slots_[SlotOf(i)]; }
+  // Entry |i| (0 <= i < size()). Writable access forgets where records
+  // were seen (the entry may be given another record number).
+  TRecordListEntry& operator[](size_t i) {
+    places_known_ = false;
+    return slots_[SlotOf(i)];
+  }
   const TRecordListEntry& operator[](size_t i) const { return slots_[SlotOf(i)]; }
   TRecordListEntry& front() { return (*this)[0]; }
   const TRecordListEntry& front() const { return (*this)[0]; }
@@ -133,6 +137,9 @@ class TRecordList {
   void swap(TRecordList& other) noexcept;
 
   // Position of the first entry with record number |record_no|, or -1.
+  // Served from a map of record numbers to positions when the list holds
+  // every record number once; the map is checked against the entry and
+  // rebuilt (one pass) when inserts or erases have moved the record.
   int IndexOfRecord(int32_t record_no) const;
 
   friend bool operator==(const TRecordList& a, const TRecordList& b);
@@ -149,10 +156,27 @@ class TRecordList {
   size_t Blocks() const { return heads_.size(); }
   // Adds an empty block when every slot is taken.
   void MakeRoomForOne();
+  // Notes that |entry| now stands at |pos| in the map of places.
+  void NotePlace(const TRecordListEntry& entry, size_t pos);
+  // Rebuilds the map of places; false when it cannot serve lookups.
+  bool BuildPlaces() const;
+  int ScanForRecord(int32_t record_no) const;
 
   std::vector<TRecordListEntry> slots_;  // Blocks() * kBlockSize slots
   std::vector<uint32_t> heads_;          // slot of each block's first entry
   size_t size_ = 0;
+
+  // Map of places: record number -> position its entry was last seen at.
+  // Valid while |places_known_|: every record number was then listed once
+  // and entries came in only through push_back and insert. |places_fresh_|:
+  // no entry has moved since the map was built, so a record it lacks is
+  // not listed.
+  mutable std::vector<int32_t> places_;
+  mutable bool places_known_ = false;
+  mutable bool places_fresh_ = false;
+  // The last rebuild met a record number it cannot map (listed twice,
+  // negative or far off); no rebuild until the entries change.
+  mutable bool places_refused_ = false;
 };
 
 inline void swap(TRecordList& a, TRecordList& b) noexcept { a.swap(b); }

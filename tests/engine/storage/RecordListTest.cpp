@@ -55,6 +55,48 @@ TEST(RecordListTest, FollowsAVectorThroughRandomEdits) {
   }
 }
 
+// Finding a record's position interleaved with edits of every kind,
+// including entries rewritten in place and record numbers listed twice,
+// always names the first entry a scan would.
+TEST(RecordListTest, FindsTheFirstEntryOfARecordAcrossEdits) {
+  std::mt19937 random(11);
+  TRecordList list;
+  std::vector<TRecordListEntry> model;
+  auto first_of = [&](int32_t r) {
+    for (size_t k = 0; k < model.size(); ++k)
+      if (model[k].RecordNo == r) return static_cast<int>(k);
+    return -1;
+  };
+  int32_t next = 0;
+  for (int step = 0; step < 3000; ++step) {
+    const int kind = static_cast<int>(random() % 10);
+    const size_t pos = model.empty() ? 0 : random() % model.size();
+    if (kind < 4 || model.empty()) {
+      const TRecordListEntry entry{next, next};
+      ++next;
+      list.insert(list.begin() + static_cast<std::ptrdiff_t>(pos), entry);
+      model.insert(model.begin() + static_cast<std::ptrdiff_t>(pos), entry);
+    } else if (kind < 6) {
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(pos));
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(pos));
+    } else if (kind == 6) {
+      // Rewritten in place, at times to a record listed elsewhere.
+      const int32_t r = static_cast<int32_t>(random() % static_cast<uint32_t>(next + 1));
+      list[pos].RecordNo = r;
+      model[pos].RecordNo = r;
+    } else if (kind == 7) {
+      list.push_back(model[pos]);  // a second entry for a listed record
+      model.push_back(model[pos]);
+    }
+    const int32_t probe = static_cast<int32_t>(random() % static_cast<uint32_t>(next + 2)) - 1;
+    ASSERT_EQ(list.IndexOfRecord(probe), first_of(probe)) << "step " << step;
+    if (!model.empty()) {
+      const int32_t listed = model[random() % model.size()].RecordNo;
+      ASSERT_EQ(list.IndexOfRecord(listed), first_of(listed)) << "step " << step;
+    }
+  }
+}
+
 TEST(RecordListTest, CopiesSwapsAndShrinksKeepTheEntries) {
   TRecordList list;
   for (int32_t k = 0; k < 1500; ++k) list.insert(list.begin() + k / 2, {k, k});
