@@ -1,4 +1,5 @@
 // Evaluating a compiled filter for the record under test.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -79,16 +80,31 @@ namespace {
 bool ContainsWord(std::string_view value, std::string_view word, bool ignore_case) {
   if (word.size() > value.size()) return false;
   const size_t last = value.size() - word.size();
-  const char first = ignore_case ? AsciiUpper(word[0]) : word[0];
-  for (size_t v = 0; v <= last; ++v) {
-    const char c = ignore_case ? AsciiUpper(value[v]) : value[v];
-    if (c != first) continue;
+  // Candidates are found by memchr for the first letter in each case.
+  const char upper = ignore_case ? AsciiUpper(word[0]) : word[0];
+  const char lower = ignore_case ? AsciiLower(word[0]) : word[0];
+  constexpr size_t kNone = std::string_view::npos;
+  const char* const data = value.data();
+  auto next_of = [&](char c, size_t from) {
+    const void* hit = std::memchr(data + from, c, last + 1 - from);
+    return hit == nullptr ? kNone : static_cast<size_t>(static_cast<const char*>(hit) - data);
+  };
+  // The next place of each case of the first letter at or after v.
+  size_t next_upper = next_of(upper, 0);
+  size_t next_lower = upper == lower ? kNone : next_of(lower, 0);
+  size_t v = 0;
+  while (v <= last) {
+    if (next_upper != kNone && next_upper < v) next_upper = next_of(upper, v);
+    if (next_lower != kNone && next_lower < v) next_lower = next_of(lower, v);
+    v = std::min(next_upper, next_lower);
+    if (v == kNone) return false;
     size_t k = 1;
     while (k < word.size() &&
            (value[v + k] == word[k] ||
             (ignore_case && AsciiUpper(value[v + k]) == AsciiUpper(word[k]))))
       ++k;
     if (k == word.size()) return true;
+    ++v;
   }
   return false;
 }
