@@ -167,8 +167,7 @@ void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
       WriteIndexItem(i, before);
       WriteIndexItem(i, item);
     }
-    list.erase(list.begin() + old);
-    list.insert(list.begin() + j, moved);
+    list.Move(static_cast<size_t>(old), static_cast<size_t>(j));
   }
 }
 

@@ -108,6 +108,26 @@ TRecordList::iterator TRecordList::erase(const_iterator pos) {
   return iterator(this, p);
 }
 
+void TRecordList::Move(size_t from, size_t to) {
+  if (from >= size_ || to >= size_ || from == to) return;
+  const bool known = places_known_;
+  const bool fresh = places_fresh_;
+  const TRecordListEntry moved = slots_[SlotOf(from)];
+  erase(begin() + static_cast<difference_type>(from));
+  insert(begin() + static_cast<difference_type>(to), moved);
+  if (!known) return;
+  // Only the entries from |from| to |to| changed places.
+  const size_t low = std::min(from, to);
+  const size_t high = std::max(from, to);
+  for (size_t k = low; k <= high; ++k) {
+    const int32_t r = slots_[SlotOf(k)].RecordNo;
+    if (r < 0 || static_cast<size_t>(r) >= places_.size()) return;  // stays unknown
+    places_[static_cast<size_t>(r)] = static_cast<int32_t>(k);
+  }
+  places_known_ = true;
+  places_fresh_ = fresh;
+}
+
 void TRecordList::clear() {
   slots_.clear();
   heads_.clear();

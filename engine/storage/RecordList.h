@@ -123,6 +123,10 @@ class TRecordList {
   iterator insert(const_iterator pos, const TRecordListEntry& entry);
   // Removes the entry at |pos|; returns the position that now follows it.
   iterator erase(const_iterator pos);
+  // Takes the entry at |from| out and puts it back so that it ends at
+  // |to| (both < size()); the map of record places stays exact for the
+  // entries in between, so a later IndexOfRecord needs no rebuild pass.
+  void Move(size_t from, size_t to);
   void clear();
   // Replaces the entries with those of [first, last).
   template <typename InputIt>

@@ -2,6 +2,7 @@
 // of positional inserts and erases across block boundaries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -94,6 +95,39 @@ TEST(RecordListTest, FindsTheFirstEntryOfARecordAcrossEdits) {
       const int32_t listed = model[random() % model.size()].RecordNo;
       ASSERT_EQ(list.IndexOfRecord(listed), first_of(listed)) << "step " << step;
     }
+  }
+}
+
+// Moving an entry (an index update that changes a record's place) keeps
+// the order a vector would and every record's position right, whether the
+// list names each record once or one record twice.
+TEST(RecordListTest, MovesKeepPositionsRight) {
+  for (const bool twice : {false, true}) {
+    std::mt19937 random(twice ? 5 : 3);
+    std::vector<TRecordListEntry> model;
+    for (int32_t r = 0; r < 2500; ++r) model.push_back({r * 8, r});
+    std::shuffle(model.begin(), model.end(), random);
+    if (twice) model.push_back(model[700]);
+    TRecordList list(model.begin(), model.end());
+    auto first_of = [&](int32_t r) {
+      for (size_t k = 0; k < model.size(); ++k)
+        if (model[k].RecordNo == r) return static_cast<int>(k);
+      return -1;
+    };
+    for (int step = 0; step < 1500; ++step) {
+      const size_t from = random() % model.size();
+      // Near moves (within a run of equal keys) and far ones.
+      const size_t to = step % 3 == 0 ? random() % model.size()
+                                      : std::min(model.size() - 1, from + random() % 40);
+      list.Move(from, to);
+      const TRecordListEntry moved = model[from];
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(from));
+      model.insert(model.begin() + static_cast<std::ptrdiff_t>(to), moved);
+      const int32_t probe = static_cast<int32_t>(random() % 2600);
+      ASSERT_EQ(list.IndexOfRecord(probe), first_of(probe)) << "step " << step;
+      ASSERT_EQ(list.IndexOfRecord(moved.RecordNo), first_of(moved.RecordNo)) << "step " << step;
+    }
+    EXPECT_EQ(Entries(list), model);
   }
 }
 
