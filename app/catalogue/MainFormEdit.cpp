@@ -94,14 +94,14 @@ void TMainForm::ButtonCommitClick() {
   if (modeWord_ == QLatin1String("Add")) {
     TDrink drink;
     if (!readEditControls(&drink)) return;
-    drink.status = "N";
+    drink.status = 'N';
     drink.marked = 0;
     drink.read_only = 0;
     insertDrink(drink, true, true);
   } else {
     TDrink drink = currentDrink_;
     if (!readEditControls(&drink)) return;
-    drink.status = "M";
+    drink.status = 'M';
     updateDrink(drink, true);
     const int row = selectedIndex();
     if (row >= 0) {
