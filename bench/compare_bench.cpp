@@ -61,9 +61,9 @@ constexpr char kUnsavedFile[] = "/nonexistent/compare_bench.tdb";
 struct Clock {
   using time_point = double;
   static double now() {
-    timespec spec{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &spec);
-    return static_cast<double>(spec.tv_sec) * 1e3 + static_cast<double>(spec.tv_nsec) / 1e6;
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
   }
 };
 

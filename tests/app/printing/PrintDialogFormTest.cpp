@@ -21,22 +21,11 @@
 #include "printing/RecipeLayouts.h"
 #include "shell/Pictures.h"
 #include "tables/Fields.h"
+#include "support/PdfPages.h"
 #include "tables/Table.h"
 
 namespace zestoria::test {
 namespace {
-
-// The pages of a PDF file, counted by its page objects.
-int PdfPageCount(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return -1;
-  const QByteArray bytes = file.readAll();
-  int pages = 0;
-  for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0; at = bytes.indexOf("/Type /Page", at + 1)) {
-    if (bytes.mid(at + 11, 1) != "s") ++pages;
-  }
-  return pages;
-}
 
 // The detail bands per sheet and the title band's height of a layout.
 std::vector<int> DetailsPerSheet(TReport& report) {

@@ -18,23 +18,12 @@
 #include "app/catalogue/CatalogueTestKit.h"
 #include "catalogue/DrinkCatalogue.h"
 #include "printing/Report.h"
+#include "support/PdfPages.h"
 #include "support/ScriptedPlatform.h"
 #include "tables/Table.h"
 
 namespace zestoria::test {
 namespace {
-
-// The pages of a PDF file, counted by its page objects.
-int PdfPageCount(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return -1;
-  const QByteArray bytes = file.readAll();
-  int pages = 0;
-  for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0; at = bytes.indexOf("/Type /Page", at + 1)) {
-    if (bytes.mid(at + 11, 1) != "s") ++pages;
-  }
-  return pages;
-}
 
 // True when two colours differ by at most a little in every channel (the
 // PDF's image encoding may shift a channel by one or two).
