@@ -50,22 +50,6 @@ void TTinyTableIO::CheckUniqueForUpdate(TFieldBuffers& buffers, int pos) {
   CheckUnique(buffers, pos);
 }
 
-namespace {
-
-// Where a new key goes, from the halving search over the same list: after
-// the entry it met when equal or after, before it when before.
-int InsertionPositionFrom(const TSearchResult& found) {
-  switch (found.Outcome) {
-    case TSearchOutcome::Equal:
-    case TSearchOutcome::KeyAfter: return found.Position + 1;
-    case TSearchOutcome::KeyBefore: return found.Position;
-    case TSearchOutcome::EmptyList: break;
-  }
-  return 0;
-}
-
-}  // namespace
-
 void TTinyTableIO::InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t k,
                                      const TOnAdjust& on_adjust,
                                      const std::vector<TSearchResult>* searches) {

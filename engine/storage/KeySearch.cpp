@@ -120,8 +120,7 @@ TSearchResult TTinyTableIO::FindBoundary(const TRecordList& list, TFieldBuffers&
   return result;
 }
 
-int TTinyTableIO::InsertionPosition(const TRecordList& list, TFieldBuffers& key, int index_no) {
-  const TSearchResult found = FindAnyMatch(list, key, index_no, 0, false);
+int InsertionPositionFrom(const TSearchResult& found) {
   switch (found.Outcome) {
     case TSearchOutcome::Equal:
     case TSearchOutcome::KeyAfter: return found.Position + 1;
@@ -129,6 +128,10 @@ int TTinyTableIO::InsertionPosition(const TRecordList& list, TFieldBuffers& key,
     case TSearchOutcome::EmptyList: break;
   }
   return 0;
+}
+
+int TTinyTableIO::InsertionPosition(const TRecordList& list, TFieldBuffers& key, int index_no) {
+  return InsertionPositionFrom(FindAnyMatch(list, key, index_no, 0, false));
 }
 
 }  // namespace tinydb

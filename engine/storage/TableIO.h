@@ -166,6 +166,11 @@ struct TSearchResult {
   TSearchOutcome Outcome;
 };
 
+// Where a new key goes, from a halving search's result over the same list:
+// after the entry it met when equal or after, before it when before, 0 in an
+// empty list.
+int InsertionPositionFrom(const TSearchResult& found);
+
 class TTinyTableIO {
  public:
   // |database| must outlive this object. Nothing is read until Load.
