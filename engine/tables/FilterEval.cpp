@@ -50,8 +50,14 @@ int64_t WholePartOf(const TExprNode* node) {
   return static_cast<int64_t>(value);
 }
 
-// 32-bit two's complement of a 64-bit value (wrapping).
-int32_t Wrap32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+// |a| + |n| and |a| - |n| wrapped to 32 bits, for any 64-bit |n| (only the
+// low 32 bits of |n| reach the result, so nothing overflows on the way).
+int32_t AddWrap32(int32_t a, int64_t n) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(n));
+}
+int32_t SubWrap32(int32_t a, int64_t n) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(n));
+}
 
 // A temporal value in milliseconds: a date at its midnight.
 double MillisecondsOf(const TExprNode* node) {
@@ -306,13 +312,13 @@ class TExprEvaluator {
       if (lt == ftDateTime) {
         node->SetDouble(Load<double>(left->Data) + static_cast<double>(n) * kMsPerDay);
       } else {  // days onto a date, milliseconds onto a time
-        node->SetInt32(Wrap32(Load<int32_t>(left->Data) + n));
+        node->SetInt32(AddWrap32(Load<int32_t>(left->Data), n));
       }
       return;
     }
     if (node->DataType == ftInteger) {  // date - date | number, time - time | number
       int64_t b = by_number ? WholePartOf(right) : Load<int32_t>(right->Data);
-      node->SetInt32(Wrap32(Load<int32_t>(left->Data) - b));
+      node->SetInt32(SubWrap32(Load<int32_t>(left->Data), b));
       return;
     }
     if (by_number) {  // a date-time moved back by whole days
