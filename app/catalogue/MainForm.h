@@ -114,6 +114,9 @@ class TMainForm : public QMainWindow {
   // ---- Marks ----
   void markDrink();
   void unmarkDrink();
+  // Writes |value| (1 marked, 0 not) into the drink on show, its list item,
+  // the mark menu and the display.
+  void setShownMark(int value);
   // Marks (1) or unmarks (0) every listed drink.
   void markList(int value);
 

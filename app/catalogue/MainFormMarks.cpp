@@ -18,23 +18,17 @@ void TMainForm::writeMark(int32_t id, int value) { catalogue_.MarkDrinks({id}, v
 // ---------------------------------------------------------------------------
 // One drink
 
-void TMainForm::markDrink() {
-  if (ListBox->count() == 0) return;
-  writeMark(currentDrink_.id, 1);
-  currentDrink_.marked = 1;
-  const int row = selectedIndex();
-  if (row >= 0) setItemChecked(row, true);
-  updateMarkMenu(true);
-  showDrink(currentDrink_);
-}
+void TMainForm::markDrink() { setShownMark(1); }
 
-void TMainForm::unmarkDrink() {
+void TMainForm::unmarkDrink() { setShownMark(0); }
+
+void TMainForm::setShownMark(int value) {
   if (ListBox->count() == 0) return;
-  writeMark(currentDrink_.id, 0);
-  currentDrink_.marked = 0;
+  writeMark(currentDrink_.id, value);
+  currentDrink_.marked = value;
   const int row = selectedIndex();
-  if (row >= 0) setItemChecked(row, false);
-  updateMarkMenu(false);
+  if (row >= 0) setItemChecked(row, value == 1);
+  updateMarkMenu(value == 1);
   showDrink(currentDrink_);
 }
 
