@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zestoria {
 
@@ -24,5 +25,9 @@ int32_t itemId(const std::string& item);
 // Orders list item texts as the drink list does: ignoring the case of
 // letters, byte by byte otherwise. True when |a| sorts before |b|.
 bool ListItemLess(const std::string& a, const std::string& b);
+
+// The order the drink list shows |items| in: the positions of |items|,
+// sorted by ListItemLess; equal texts keep their order.
+std::vector<uint32_t> ListItemOrder(const std::vector<std::string>& items);
 
 }  // namespace zestoria

@@ -12,6 +12,7 @@
 #include <exception>
 #include <utility>
 
+#include "catalogue/ListItem.h"
 #include "catalogue/Vocabularies.h"
 #include "printing/PrintPictures.h"
 #include "printing/RecipeLayouts.h"
@@ -177,48 +178,55 @@ void TThePrintDialog::PrintPreviewClick() { printOrPreview(true); }
 
 void TThePrintDialog::CancelBtnClick() { reject(); }
 
+std::string MarkedDrinksFilter(tinydb::TTinyTable& table) {
+  // Whatever happens, the table gets its own filter text back.
+  struct TRestore {
+    tinydb::TTinyTable& table;
+    const std::string filter;
+    ~TRestore() {
+      try {
+        table.SetFilter(filter);
+      } catch (...) {
+      }
+    }
+  } restore{table, table.Filter()};
+  table.SetFilter("marked=1");
+  std::string filter;
+  if (table.VisibleCount() > 0) {
+    do {
+      if (table.FieldNamed("marked")->ReadInteger() == 1)
+        filter += (filter.empty() ? "id = " : " OR id = ") + table.FieldNamed("id")->ReadText();
+    } while (table.SeekNextMatch());
+  }
+  return filter;
+}
+
 std::string TThePrintDialog::selectionFilter(bool* stop) {
   *stop = false;
-  // The id of a list item follows its 79 characters of padded name: the
-  // blank before it and the id, to the item's end.
-  auto item_id = [this](int row) {
-    const std::string item = subject_->ListItem(row);
-    return item.size() > 79 ? item.substr(79) : std::string();
-  };
+  // "id = " and the id of list item |row|, with the blank the item holds
+  // before its id.
+  auto id_term = [this](int row) { return "id =  " + std::to_string(zestoria::itemId(subject_->ListItem(row))); };
   std::string filter;
   switch (subject_->PrintScope()) {
-    case 1: {
+    case TPrintScope::Drink: {
       const int row = subject_->SelectedRow();
-      if (row >= 0) filter = "id = " + item_id(row);
+      if (row >= 0) filter = id_term(row);
       break;
     }
-    case 2:
-      for (int row = 0; row < subject_->ListCount(); ++row) {
-        filter += (row == 0 ? "id = " : " OR id = ") + item_id(row);
-      }
+    case TPrintScope::List:
+      for (int row = 0; row < subject_->ListCount(); ++row) filter += (row == 0 ? "" : " OR ") + id_term(row);
       break;
-    case 3: {
+    case TPrintScope::Marked: {
       tinydb::TTinyTable& table = subject_->DrinkTable();
-      const std::string remembered = table.Filter();
-      table.SetFilter("marked=1");
-      bool taken = false;
-      if (table.VisibleCount() > 0) {
-        do {
-          if (table.FieldNamed("marked")->ReadInteger() == 1) {
-            filter += (taken ? " OR id = " : "id = ") + table.FieldNamed("id")->ReadText();
-            taken = true;
-          }
-        } while (table.SeekNextMatch());
-      }
-      table.SetFilter(remembered);
-      if (!taken) {
+      filter = MarkedDrinksFilter(table);
+      if (filter.empty()) {
         table.SetFiltered(false);
         Platform().Warning(QStringLiteral("There are no drinks marked"));
         *stop = true;
       }
       break;
     }
-    default:
+    case TPrintScope::None:
       break;
   }
   return filter;

@@ -24,14 +24,17 @@ namespace tinydb {
 class TTinyTable;
 }
 
+// What a print covers: the selected drink, the drink list or the marked
+// drinks.
+enum class TPrintScope { None, Drink, List, Marked };
+
 // What the dialog prints from: the drink list, the print scope and the
 // drinks table. The main window answers for it.
 class TPrintSubject {
  public:
   virtual ~TPrintSubject() = default;
-  // What the next print covers: 1 the current drink, 2 the drink list,
-  // 3 the marked drinks.
-  virtual int PrintScope() = 0;
+  // What the next print covers.
+  virtual TPrintScope PrintScope() = 0;
   // The number of list items, the text of item |row| (Windows-1252: the
   // name padded to 80 characters, then the id) and the selected row (-1
   // for none).
@@ -41,6 +44,12 @@ class TPrintSubject {
   // The cursor on the drinks table.
   virtual tinydb::TTinyTable& DrinkTable() = 0;
 };
+
+// The selection filter of the marked drinks of |table| ("id = 2 OR id =
+// 10", in the table's order), "" when none is marked. The walk starts at the
+// table's first record whether or not filtering is on and wherever the
+// table stands; the table keeps its filter text.
+std::string MarkedDrinksFilter(tinydb::TTinyTable& table);
 
 class TThePrintDialog : public QDialog {
   Q_OBJECT

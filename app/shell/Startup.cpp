@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <exception>
 
-#include "catalogue/MainForm.h"
+#include "catalogue/RecipePage.h"
+#include "shell/MainForm.h"
 #include "shell/LoginForm.h"
 #include "shell/Pictures.h"
 #include "shell/Platform.h"
@@ -63,7 +64,7 @@ void QuitWhenShown(TMainForm* main_form) {
     for (int i = 0; i < count; ++i) {
       QElapsedTimer timer;
       timer.start();
-      main_form->fillList(std::string());
+      main_form->recipePage().fillList(std::string());
       std::printf("fillList ms=%.1f\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
     std::fflush(stdout);

@@ -53,5 +53,18 @@ TEST(ListItemTest, ListOrderIgnoresCaseAndPutsId10BeforeId9) {
   EXPECT_EQ(ids, (std::vector<int32_t>{10, 9, 2, 1}));
 }
 
+// The list's one-pass order agrees with ListItemLess, bytes above 0x7F
+// included, and keeps equal texts in their given order.
+TEST(ListItemTest, ListItemOrderSortsAsListItemLessAndKeepsEqualTextsInOrder) {
+  const std::vector<std::string> items = {"Kir", "apple", "\xC9" "clair", "APPLE", "Apple Pie", "", "kir",
+                                          "\xE9" "clair", "Apple"};
+  const std::vector<uint32_t> order = ListItemOrder(items);
+  EXPECT_EQ(order, (std::vector<uint32_t>{5, 1, 3, 8, 4, 0, 6, 2, 7}));
+  std::vector<std::string> sorted = items;
+  std::stable_sort(sorted.begin(), sorted.end(), ListItemLess);
+  for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(items[order[i]], sorted[i]) << i;
+  EXPECT_TRUE(ListItemOrder({}).empty());
+}
+
 }  // namespace
 }  // namespace zestoria

@@ -5,10 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,9 +24,78 @@
 
 #include "app/catalogue/CatalogueTestKit.h"
 #include "catalogue/ListItem.h"
-#include "catalogue/MainForm.h"
+#include "catalogue/RecipePage.h"
+#include "finding/SearchPage.h"
+#include "finding/OtherForm.h"
+#include "shell/InformationPage.h"
+#include "shell/MainForm.h"
 #include "platform/Errors.h"
 #include "support/ScriptedPlatform.h"
+
+// The controls of the window and its pages, as the tests reach them.
+struct TMainForm::TestAccess {
+  explicit TestAccess(TMainForm& window) : form(window) {}
+  TMainForm& form;
+  QTabWidget* TabForm = form.TabForm;
+  QWidget* TabRecipie = form.recipePage_;
+  QWidget* TabSearch = form.searchPage_;
+  QWidget* TabMisc = form.informationPage_;
+  QToolBar* ToolBar1 = form.ToolBar1;
+  QToolBar* ToolBar2 = form.ToolBar2;
+  QMenu* MenuFile = form.MenuFile;
+  QAction* MenuImport = form.MenuImport;
+  QAction* MenuPrintDrink = form.MenuPrintDrink;
+  QAction* MenuPrintMarked = form.MenuPrintMarked;
+  QAction* MenuPrintList = form.MenuPrintList;
+  QAction* Exit1 = form.Exit1;
+  QMenu* MenuEdit = form.MenuEdit;
+  QAction* MenuCopy = form.MenuCopy;
+  QAction* PasteDrink1 = form.PasteDrink1;
+  QMenu* MenuMarks = form.MenuMarks;
+  QAction* MenuMarkList = form.MenuMarkList;
+  QAction* MenuMark = form.MenuMark;
+  QAction* MenuUnmark = form.MenuUnmark;
+  QMenu* displayPopUp = form.displayPopUp;
+  QMenu* PopPrintMenu = form.PopPrintMenu;
+  // Made on first use.
+  TThePrintDialog*& ThePrintDialog = form.ThePrintDialog;
+  TPrintScope& printScope = form.printScope_;
+};
+
+struct TRecipePage::TestAccess {
+  explicit TestAccess(TRecipePage& page)
+      : ListBox(page.ListBox), StaticTitle(page.StaticTitle), StaticAd(page.StaticAd),
+        StaticType(page.StaticType), StaticGlass(page.StaticGlass), StaticSeason(page.StaticSeason),
+        StaticTemp(page.StaticTemp), StaticIngred(page.StaticIngred), StaticDir(page.StaticDir),
+        EditType(page.EditType), EditGlass(page.EditGlass) {}
+  QListWidget* ListBox;
+  QLineEdit* StaticTitle;
+  QTextEdit* StaticAd;
+  QLineEdit* StaticType;
+  QLineEdit* StaticGlass;
+  QLineEdit* StaticSeason;
+  QLineEdit* StaticTemp;
+  QPlainTextEdit* StaticIngred;
+  QPlainTextEdit* StaticDir;
+  QComboBox* EditType;
+  QComboBox* EditGlass;
+};
+
+struct TSearchPage::TestAccess {
+  explicit TestAccess(TSearchPage& page)
+      : SeaString(page.SeaString), SeaRadioAppend(page.SeaRadioAppend), SeaAnd(page.SeaAnd), SeaOr(page.SeaOr),
+        SeaSearch(page.SeaSearch), SeaClear(page.SeaClear), SeaUndo(page.SeaUndo),
+        RecentSearches(page.RecentSearches), OtherForm(page.OtherForm) {}
+  QTextEdit* SeaString;
+  QRadioButton* SeaRadioAppend;
+  QPushButton* SeaAnd;
+  QPushButton* SeaOr;
+  QPushButton* SeaSearch;
+  QPushButton* SeaClear;
+  QPushButton* SeaUndo;
+  QMenu* RecentSearches;
+  TOtherForm* OtherForm;
+};
 
 namespace zestoria::test {
 
@@ -81,9 +158,16 @@ class MainFormTest : public ::testing::Test {
   // The ids of the listed drinks, in list order.
   std::vector<int32_t> ListedIds() const {
     std::vector<int32_t> ids;
-    for (int row = 0; row < form->ListBox->count(); ++row) ids.push_back(itemId(form->itemText(row)));
+    for (int row = 0; row < RecipeUi().ListBox->count(); ++row) ids.push_back(itemId(Recipe().itemText(row)));
     return ids;
   }
+  // The window's pages and the controls of the window and its pages.
+  TRecipePage& Recipe() const { return form->recipePage(); }
+  TSearchPage& Search() const { return form->searchPage(); }
+  TMainForm::TestAccess WindowUi() const { return TMainForm::TestAccess(*form); }
+  TRecipePage::TestAccess RecipeUi() const { return TRecipePage::TestAccess(form->recipePage()); }
+  TSearchPage::TestAccess SearchUi() const { return TSearchPage::TestAccess(form->searchPage()); }
+
   // Presses |key| as the user would: the focused control receives it.
   void PressKey(int key) {
     QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form.get();
@@ -91,7 +175,7 @@ class MainFormTest : public ::testing::Test {
     QApplication::sendEvent(target, &press);
   }
   // Selects list item |row| as a click would.
-  void ClickRow(int row) { form->ListBox->setCurrentRow(row); }
+  void ClickRow(int row) { RecipeUi().ListBox->setCurrentRow(row); }
 
   bool empty_catalogue_ = false;
   TScriptedPlatform platform;

@@ -39,7 +39,7 @@ TEST_F(MainFormImportTest, MenuImportAsksThenListsExactlyTheNewDrinks) {
   const std::string path = WriteThreeDrinks("A collection name of 27 chr");
   platform.file_names.push_back(QString::fromStdString(path));
   platform.confirm_answers = {true, true};
-  form->MenuImport->trigger();
+  WindowUi().MenuImport->trigger();
 
   ASSERT_EQ(platform.filters, QStringList{QStringLiteral("Zestoria  Drinks *.zdr|*.zdr|All Files *|*")});
   const QStringList questions = platform.Messages(QStringLiteral("Confirm"));
@@ -50,7 +50,7 @@ TEST_F(MainFormImportTest, MenuImportAsksThenListsExactlyTheNewDrinks) {
   // The list holds the three new drinks, by name; the one marked in the
   // file is ticked once listed through the filter.
   EXPECT_EQ(ListedIds(), (std::vector<int32_t>{12, 11, 13}));
-  EXPECT_EQ(form->ListBox->item(0)->checkState(), Qt::Checked);
+  EXPECT_EQ(RecipeUi().ListBox->item(0)->checkState(), Qt::Checked);
   for (int32_t id : {11, 12, 13}) EXPECT_TRUE(DrinkOnDiskExists(id)) << id;
   EXPECT_EQ(DrinkOnDisk(11).name, "Kir");
   EXPECT_EQ(form->nextDrinkId(), 14);
@@ -59,17 +59,17 @@ TEST_F(MainFormImportTest, MenuImportAsksThenListsExactlyTheNewDrinks) {
 TEST_F(MainFormImportTest, AnsweringNoKeepsTheListWithTheNewItemsInPlace) {
   platform.file_names.push_back(QString::fromStdString(WriteThreeDrinks()));
   platform.confirm_answers = {true, false};
-  form->MenuImport->trigger();
+  WindowUi().MenuImport->trigger();
 
-  EXPECT_EQ(form->ListBox->count(), 9);
+  EXPECT_EQ(RecipeUi().ListBox->count(), 9);
   EXPECT_EQ(ListedIds(), (std::vector<int32_t>{2, 12, 3, 11, 1, 13, 10, 9, 5}));
-  for (int row = 0; row < form->ListBox->count(); ++row) {
-    if (itemId(form->itemText(row)) == 12) {
-      EXPECT_EQ(form->ListBox->item(row)->checkState(), Qt::Unchecked);
+  for (int row = 0; row < RecipeUi().ListBox->count(); ++row) {
+    if (itemId(Recipe().itemText(row)) == 12) {
+      EXPECT_EQ(RecipeUi().ListBox->item(row)->checkState(), Qt::Unchecked);
     }
   }
   // The last drink read is the one on show.
-  EXPECT_EQ(form->selectedIndex(), ListedIndexOf(13));
+  EXPECT_EQ(Recipe().selectedIndex(), ListedIndexOf(13));
   EXPECT_EQ(form->currentDrink().id, 13);
   EXPECT_EQ(form->statusText(2), QStringLiteral("6 of 9"));
 }
@@ -100,10 +100,10 @@ TEST_F(MainFormImportTest, RefusedFilesAddNothing) {
     WriteBytes(path, bytes);
     platform.file_names.push_back(QString::fromStdString(path));
     platform.confirm_answers = {c.confirm_import, true};
-    form->MenuImport->trigger();
+    WindowUi().MenuImport->trigger();
 
     EXPECT_EQ(FileBytes(databasePath), saved);
-    EXPECT_EQ(form->ListBox->count(), 6);
+    EXPECT_EQ(RecipeUi().ListBox->count(), 6);
     EXPECT_EQ(form->nextDrinkId(), 11);
     const QStringList errors = platform.Messages(QStringLiteral("Error"));
     if (*c.error_start == '\0') {
@@ -135,14 +135,14 @@ TEST_F(MainFormImportTest, ASecondCopysFileIsImportedWithoutTheImportQuestion) {
   platform.confirm_answers = {false};
   form->ToFront(QStringList{QStringLiteral("/elsewhere/zestoria"), QString::fromStdString(path)});
   EXPECT_EQ(platform.Messages(QStringLiteral("Confirm")).size(), 1);
-  EXPECT_EQ(form->ListBox->count(), 9);
+  EXPECT_EQ(RecipeUi().ListBox->count(), 9);
   EXPECT_TRUE(DrinkOnDiskExists(11));
 
   // Without a file only the window comes forward.
   platform.log.clear();
   form->ToFront(QStringList{QStringLiteral("/elsewhere/zestoria")});
   EXPECT_TRUE(platform.log.empty());
-  EXPECT_EQ(form->ListBox->count(), 9);
+  EXPECT_EQ(RecipeUi().ListBox->count(), 9);
 }
 
 }  // namespace

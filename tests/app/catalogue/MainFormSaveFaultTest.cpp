@@ -40,9 +40,9 @@ class MainFormSaveFaultTest : public MainFormTest, public ::testing::WithParamIn
   }
   void Modify(int32_t id, const char* name) {
     ClickRow(RowOf(id));
-    form->ButModifyClick();
-    form->StaticTitle->setText(name);
-    form->ButtonCommitClick();
+    Recipe().ButModifyClick();
+    RecipeUi().StaticTitle->setText(name);
+    Recipe().ButtonCommitClick();
   }
 };
 
@@ -50,19 +50,19 @@ TEST_P(MainFormSaveFaultTest, EveryFailedSaveIsReportedOnceAndTheNextSaveStoresA
   const std::vector<uint8_t> fileAfterStart = FileBytes(databasePath);
   StartFault();
 
-  form->ButAddClick();
-  form->StaticTitle->setText("Unsaved");
-  form->ButtonCommitClick();
+  Recipe().ButAddClick();
+  RecipeUi().StaticTitle->setText("Unsaved");
+  Recipe().ButtonCommitClick();
   EXPECT_EQ(platform.Messages("Error"), QStringList{FaultMessage()});
   EXPECT_EQ(form->currentDrink().name, "Unsaved");
 
   Modify(2, "Zzz Apple");
   EXPECT_EQ(platform.Messages("Error").size(), 2u);
-  EXPECT_EQ(form->itemText(RowOf(2)), makeListItem("Zzz Apple", 2));
+  EXPECT_EQ(Recipe().itemText(RowOf(2)), makeListItem("Zzz Apple", 2));
 
   ClickRow(RowOf(3));
   platform.confirm_answers = {true};
-  form->ButDeleteClick();
+  Recipe().ButDeleteClick();
   EXPECT_EQ(platform.Messages("Error"), QStringList(3, FaultMessage()));
 
   // The window and the image hold all three changes; the file none.

@@ -24,7 +24,7 @@ class DisplayMenuFormTest : public MainFormTest {
     AddDrink("Mamie Taylor", "2 oz Scotch\r\n4 oz Ginger Ale", 12);  // id 12
     AddDrink("Sloe Screw", "1 oz Sloe Gin\r\nOrange Juice", 13);    // id 13
     AddDrink("O'Brien Cooler", "1 oz Rum\r\nLime Juice", 14);       // id 14
-    form->All1Click();
+    Search().All1Click();
     platform.log.clear();
   }
 
@@ -32,17 +32,17 @@ class DisplayMenuFormTest : public MainFormTest {
     TDrink drink = SampleDrink(name, type);
     drink.ingred = ingred;
     form->catalogue().SetNextDrinkId(id);
-    form->insertDrink(drink, true, false);
+    Recipe().insertDrink(drink, true, false);
   }
 
-  QAction* Item(const char* name) { return form->displayPopUp->findChild<QAction*>(QString::fromLatin1(name)); }
+  QAction* Item(const char* name) { return WindowUi().displayPopUp->findChild<QAction*>(QString::fromLatin1(name)); }
 
   // Answers the next prompt: types |text| and presses OK (or Cancel);
   // |*seen| gets the edit's text as the prompt opened.
   void AnswerPrompt(const QString& text, bool ok, QString* seen = nullptr, QString* caption = nullptr,
                     QString* question = nullptr) {
     QTimer::singleShot(0, form.get(), [=, this] {
-      TOtherForm* prompt = form->OtherForm;
+      TOtherForm* prompt = SearchUi().OtherForm;
       if (seen) *seen = prompt->OtherEdit->text();
       if (caption) *caption = prompt->windowTitle();
       if (question) *question = prompt->Label1->text();
@@ -59,13 +59,13 @@ class DisplayMenuFormTest : public MainFormTest {
 
 TEST_F(DisplayMenuFormTest, MenuHoldsEveryItemInOrder) {
   QStringList top;
-  for (QAction* action : form->displayPopUp->actions())
+  for (QAction* action : WindowUi().displayPopUp->actions())
     top << (action->isSeparator() ? QStringLiteral("-") : action->text());
   // Further entries (the recorded searches) may follow the categories.
   EXPECT_EQ(top.mid(0, 13), QStringList({"All Drinks", "Marked Drinks", "-", "Find Drink...", "Quick Search...", "-", "Liquors",
                               "Liqueurs", "Ingredients", "Type", "Glassware", "Season", "Temperature"}));
   for (const TDisplaySubmenu& submenu : DisplaySubmenus()) {
-    QMenu* menu = form->displayPopUp->findChild<QMenu*>(QString::fromLatin1(submenu.name));
+    QMenu* menu = WindowUi().displayPopUp->findChild<QMenu*>(QString::fromLatin1(submenu.name));
     ASSERT_NE(menu, nullptr) << submenu.name;
     ASSERT_EQ(menu->actions().size(), static_cast<int>(submenu.items.size()));
     for (size_t i = 0; i < submenu.items.size(); ++i) {
@@ -91,7 +91,7 @@ TEST_F(DisplayMenuFormTest, GinListsEveryIngredientMentioningIt) {
   Item("D_Liquor_Gin")->trigger();
   EXPECT_EQ(Sorted(ListedIds()), std::vector<int32_t>({11, 12, 13}));  // GIN, Ginger Ale, Sloe Gin
   EXPECT_EQ(form->modeWord(), QStringLiteral("Browse"));
-  EXPECT_EQ(form->selectedIndex(), 0);
+  EXPECT_EQ(Recipe().selectedIndex(), 0);
 
   Item("D_Type_Fizz")->trigger();
   EXPECT_EQ(ListedIds(), std::vector<int32_t>({11}));
@@ -101,29 +101,29 @@ TEST_F(DisplayMenuFormTest, GinListsEveryIngredientMentioningIt) {
 }
 
 TEST_F(DisplayMenuFormTest, NothingFoundKeepsTheListAndWarns) {
-  form->All1Click();
+  Search().All1Click();
   ClickRow(2);
   const std::vector<int32_t> before = ListedIds();
   Item("D_Liqueur_Kahlua")->trigger();
   EXPECT_EQ(ListedIds(), before);
-  EXPECT_EQ(form->selectedIndex(), 2);
+  EXPECT_EQ(Recipe().selectedIndex(), 2);
   EXPECT_EQ(platform.Messages(), QStringList("There are no drinks to list"));
 
   // Marked Drinks: the file's mark was cleared at start, so none is marked.
   platform.log.clear();
-  form->Marked1Click();
+  Search().Marked1Click();
   EXPECT_EQ(ListedIds(), before);
   EXPECT_EQ(platform.Messages(QStringLiteral("Warning")), QStringList("There are no drinks to list"));
 
   Item("D_Type_Fizz")->trigger();
-  form->All1Click();
+  Search().All1Click();
   EXPECT_EQ(ListedIds().size(), 10u);
 }
 
 TEST_F(DisplayMenuFormTest, FindDrinkWithAnApostrophe) {
   QString seen = QStringLiteral("x"), caption, question;
   AnswerPrompt(QStringLiteral("o'brien"), true, &seen, &caption, &question);
-  form->FindDrink2Click();
+  Search().FindDrink2Click();
   EXPECT_EQ(caption, QStringLiteral(" Find Drink"));
   EXPECT_EQ(question, QStringLiteral("Enter Drink Name"));
   EXPECT_EQ(seen, QString());
@@ -133,25 +133,25 @@ TEST_F(DisplayMenuFormTest, FindDrinkWithAnApostrophe) {
 
   // Text that tries to end the literal early only finds nothing.
   AnswerPrompt(QStringLiteral("x' OR name LIKE '"), true);
-  form->FindDrink2Click();
+  Search().FindDrink2Click();
   EXPECT_EQ(ListedIds(), std::vector<int32_t>({14}));
   EXPECT_EQ(platform.Messages(), QStringList("There are no drinks to list"));
 }
 
 TEST_F(DisplayMenuFormTest, FindDrinkWildcardsAndCase) {
   AnswerPrompt(QStringLiteral("MARG"), true);
-  form->FindDrink2Click();
+  Search().FindDrink2Click();
   EXPECT_EQ(ListedIds(), std::vector<int32_t>({1}));
   // "_" stands for any one character: "a_i" is in "Margarita" and "Mamie".
   AnswerPrompt(QStringLiteral("a_i"), true);
-  form->FindDrink2Click();
+  Search().FindDrink2Click();
   EXPECT_EQ(Sorted(ListedIds()), std::vector<int32_t>({1, 12}));
 }
 
 TEST_F(DisplayMenuFormTest, QuickSearchOpensEmptyAndLooksInIngredients) {
   QString seen = QStringLiteral("x"), caption, question;
   AnswerPrompt(QStringLiteral("lime"), true, &seen, &caption, &question);
-  form->QuickSearch2Click();
+  Search().QuickSearch2Click();
   EXPECT_EQ(caption, QStringLiteral(" Quick Search "));
   EXPECT_EQ(question, QStringLiteral("Enter Ingredent"));
   EXPECT_EQ(seen, QString());
@@ -159,7 +159,7 @@ TEST_F(DisplayMenuFormTest, QuickSearchOpensEmptyAndLooksInIngredients) {
 
   // The edit is cleared again even though "lime" was typed last time.
   AnswerPrompt(QStringLiteral("sloe"), true, &seen);
-  form->QuickSearch2Click();
+  Search().QuickSearch2Click();
   EXPECT_EQ(seen, QString());
   EXPECT_EQ(ListedIds(), std::vector<int32_t>({13}));
 }
@@ -167,11 +167,11 @@ TEST_F(DisplayMenuFormTest, QuickSearchOpensEmptyAndLooksInIngredients) {
 TEST_F(DisplayMenuFormTest, CancelOrEmptyTextLeavesTheList) {
   const std::vector<int32_t> before = ListedIds();
   AnswerPrompt(QStringLiteral("marg"), false);
-  form->FindDrink2Click();
-  EXPECT_TRUE(form->OtherForm->cancelled);
+  Search().FindDrink2Click();
+  EXPECT_TRUE(SearchUi().OtherForm->cancelled);
   AnswerPrompt(QString(), true);
-  form->QuickSearch2Click();
-  EXPECT_FALSE(form->OtherForm->cancelled);
+  Search().QuickSearch2Click();
+  EXPECT_FALSE(SearchUi().OtherForm->cancelled);
   EXPECT_EQ(ListedIds(), before);
   EXPECT_TRUE(platform.log.empty());
 }

@@ -62,8 +62,8 @@ class SearchFormTest : public MainFormTest {
     action->trigger();
     answerTimer.reset();  // a dialog not opened is not answered later
   }
-  std::string Filter() const { return form->searchBuilder().Filter(); }
-  QString Shown() const { return form->SeaString->toPlainText(); }
+  std::string Filter() const { return Search().searchBuilder().Filter(); }
+  QString Shown() const { return SearchUi().SeaString->toPlainText(); }
 
   std::unique_ptr<QTimer> answerTimer;
   bool dialogSeen = false;
@@ -83,8 +83,8 @@ TEST_F(SearchFormTest, TwoTermsAskAndOrAndBuildBothTexts) {
   EXPECT_EQ(Filter(), "ingred LIKE '%Gin%' and TYPE = 3 ");
 
   // And first: the next term goes in without the question.
-  form->SeaAnd->click();
-  form->SeaAnd->click();
+  SearchUi().SeaAnd->click();
+  SearchUi().SeaAnd->click();
   AnswerAndOr("Button2");
   Choose("S_Glass_Highball");
   EXPECT_FALSE(dialogSeen);
@@ -93,26 +93,26 @@ TEST_F(SearchFormTest, TwoTermsAskAndOrAndBuildBothTexts) {
 }
 
 TEST_F(SearchFormTest, UndoTakesBackTermThenConnectorAndTheQuestionReturns) {
-  form->SeaUndo->click();  // nothing to take back
-  EXPECT_TRUE(form->searchBuilder().textParts().empty());
+  SearchUi().SeaUndo->click();  // nothing to take back
+  EXPECT_TRUE(Search().searchBuilder().textParts().empty());
   Choose("S_Season_Summer");
   AnswerAndOr("Button2");
   Choose("S_Temp_Hot");
   EXPECT_EQ(Filter(), "SEASON = 2 or TEMP = 2 ");
-  form->SeaUndo->click();
+  SearchUi().SeaUndo->click();
   EXPECT_EQ(Shown(), "Season(Summer) OR ");
-  form->SeaSearch->click();  // a connector last
+  SearchUi().SeaSearch->click();  // a connector last
   EXPECT_EQ(platform.Messages(), QStringList{"Invalid Search"});
-  form->SeaUndo->click();
+  SearchUi().SeaUndo->click();
   EXPECT_EQ(Shown(), "Season(Summer) ");
   AnswerAndOr("Button1");
   Choose("S_Glass_PunchBowl");
   EXPECT_TRUE(dialogSeen);
   EXPECT_EQ(Filter(), "SEASON = 2 and GLASS = 10 ");
 
-  form->SeaClear->click();
+  SearchUi().SeaClear->click();
   EXPECT_EQ(Shown(), "");
-  form->SeaSearch->click();
+  SearchUi().SeaSearch->click();
   EXPECT_EQ(platform.Messages(), (QStringList{"Invalid Search", "Invalid Search"}));
 }
 
@@ -121,16 +121,16 @@ TEST_F(SearchFormTest, OtherIngredientCancelEmptyAndTypedText) {
   Choose("S_Liquor_Other");
   EXPECT_TRUE(dialogSeen);
   EXPECT_EQ(promptCaption, " Other Ingredient");
-  EXPECT_TRUE(form->searchBuilder().textParts().empty());
+  EXPECT_TRUE(Search().searchBuilder().textParts().empty());
   AnswerPrompt(QString(), true);
   Choose("S_Liqueur_Other");
-  EXPECT_TRUE(form->searchBuilder().textParts().empty());
+  EXPECT_TRUE(Search().searchBuilder().textParts().empty());
 
   AnswerPrompt(QStringLiteral("lime"), true);
   Choose("S_Ingred_Other");
   EXPECT_EQ(Shown(), "Other Ingredient(lime) ");
   EXPECT_EQ(Filter(), "ingred LIKE '%lime%'");
-  form->SeaOr->click();
+  SearchUi().SeaOr->click();
   EXPECT_EQ(Filter(), "ingred LIKE '%lime%'or ");
 
   // The prompt keeps its text; an apostrophe stays inside the literal.
@@ -138,27 +138,27 @@ TEST_F(SearchFormTest, OtherIngredientCancelEmptyAndTypedText) {
   Choose("S_Liquor_Other");
   EXPECT_EQ(promptText, "lime");
   EXPECT_EQ(Filter(), "ingred LIKE '%lime%'or ingred LIKE '%O''Brien%'");
-  form->SeaSearch->click();
+  SearchUi().SeaSearch->click();
   EXPECT_EQ(platform.Messages("Error"), QStringList{});
 }
 
 TEST_F(SearchFormTest, SearchListsRecordsAndAppends) {
-  form->TabForm->setCurrentWidget(form->TabSearch);
+  WindowUi().TabForm->setCurrentWidget(WindowUi().TabSearch);
   Choose("S_Type_Cocktaik");
-  form->SeaSearch->click();
-  EXPECT_EQ(form->TabForm->currentWidget(), form->TabRecipie);
+  SearchUi().SeaSearch->click();
+  EXPECT_EQ(WindowUi().TabForm->currentWidget(), WindowUi().TabRecipie);
   EXPECT_EQ(ListedIds(), std::vector<int32_t>{1});
   EXPECT_EQ(Shown(), "Type(Cocktail) ");  // the pieces stay
 
-  form->SeaClear->click();
+  SearchUi().SeaClear->click();
   Choose("S_Type_Sour");
-  form->SeaRadioAppend->setChecked(true);
-  form->SeaSearch->click();
+  SearchUi().SeaRadioAppend->setChecked(true);
+  SearchUi().SeaSearch->click();
   EXPECT_EQ(ListedIds(), (std::vector<int32_t>{1, 10, 9}));
 
   // Recent Searches: newest first; each re-runs its filter.
-  ASSERT_NE(form->RecentSearches, nullptr);
-  const QList<QAction*> recent = form->RecentSearches->actions();
+  ASSERT_NE(SearchUi().RecentSearches, nullptr);
+  const QList<QAction*> recent = SearchUi().RecentSearches->actions();
   ASSERT_EQ(recent.size(), 2);
   EXPECT_EQ(recent[0]->text(), "Type(Sour) ");
   EXPECT_EQ(recent[1]->text(), "Type(Cocktail) ");
@@ -169,22 +169,22 @@ TEST_F(SearchFormTest, SearchListsRecordsAndAppends) {
 
 TEST_F(SearchFormTest, NothingFoundKeepsTheListAndAllListsEveryDrink) {
   Choose("S_Liquor_Tequila");
-  form->SeaSearch->click();
+  SearchUi().SeaSearch->click();
   EXPECT_EQ(ListedIds(), FixtureListOrder());
   EXPECT_EQ(platform.Messages(), QStringList{"There are no drinks to list"});
-  EXPECT_EQ(form->RecentSearches->actions().size(), 1);
+  EXPECT_EQ(SearchUi().RecentSearches->actions().size(), 1);
 
   AnswerAndOr("Button2");  // after a term: the question, answered OR
   Choose("S_Type_Cocktaik");
   AnswerAndOr("Button2");
   Choose("S_Type_Cocktaik");
-  form->SeaSearch->click();
+  SearchUi().SeaSearch->click();
   EXPECT_EQ(ListedIds(), std::vector<int32_t>{1});
 
   platform.confirm_answers = {false, true};
-  form->SeaAllClick();
+  Search().SeaAllClick();
   EXPECT_EQ(ListedIds(), std::vector<int32_t>{1});
-  form->SeaAllClick();
+  Search().SeaAllClick();
   EXPECT_EQ(ListedIds(), FixtureListOrder());
   EXPECT_EQ(platform.Messages("Confirm").back(), "List all recipies?");
   EXPECT_EQ(Shown(), "Liquor(Tequila) OR Type(Cocktail) OR Type(Cocktail) ");

@@ -43,11 +43,11 @@ class PrintDialogTest : public MainFormTest {
   void SetUp() override {
     MainFormTest::SetUp();
     form->createPrintDialog();
-    dialog = form->ThePrintDialog;
+    dialog = WindowUi().ThePrintDialog;
     ASSERT_NE(dialog, nullptr);
     dialog->modal_hook = [this](TThePrintDialog& d) {
       ++shown;
-      shownScope = form->printScope;
+      shownScope = WindowUi().printScope;
       if (user) user(d);
     };
   }
@@ -57,7 +57,7 @@ class PrintDialogTest : public MainFormTest {
   // Adds |count| more drinks to the catalogue and the list.
   void AddDrinks(int count) {
     for (int i = 0; i < count; ++i) {
-      form->insertDrink(SampleDrink("Extra " + std::to_string(i), 4), true, false);
+      Recipe().insertDrink(SampleDrink("Extra " + std::to_string(i), 4), true, false);
     }
   }
   // The row of the list item of drink |id|.
@@ -101,7 +101,7 @@ class PrintDialogTest : public MainFormTest {
   TThePrintDialog* dialog = nullptr;
   std::function<void(TThePrintDialog&)> user;  // acts in the shown dialog
   int shown = 0;
-  int shownScope = 0;
+  TPrintScope shownScope = TPrintScope::None;
   std::vector<int> printedIds;
   std::vector<QImage> printedPictures;
   QTemporaryDir pdfDir;
@@ -110,22 +110,23 @@ class PrintDialogTest : public MainFormTest {
 
 TEST_F(PrintDialogTest, CommandsSetTheScopeOrWarnWithoutPrinters) {
   struct TCase {
-    QAction* TMainForm::*action;
+    QAction* action;
     void (TMainForm::*pop)();
-    int scope;
+    TPrintScope scope;
   };
-  const TCase cases[] = {{&TMainForm::MenuPrintDrink, &TMainForm::PopPrintDrinkClick, 1},
-                         {&TMainForm::MenuPrintList, &TMainForm::PopPrintListClick, 2},
-                         {&TMainForm::MenuPrintMarked, &TMainForm::PopPrintMarkedClick, 3}};
+  const TMainForm::TestAccess ui = WindowUi();
+  const TCase cases[] = {{ui.MenuPrintDrink, &TMainForm::PopPrintDrinkClick, TPrintScope::Drink},
+                         {ui.MenuPrintList, &TMainForm::PopPrintListClick, TPrintScope::List},
+                         {ui.MenuPrintMarked, &TMainForm::PopPrintMarkedClick, TPrintScope::Marked}};
   ClickRow(0);
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.scope);
+    SCOPED_TRACE(static_cast<int>(c.scope));
     for (int via_menu = 0; via_menu < 2; ++via_menu) {
       shown = 0;
       platform.log.clear();
       platform.printers = {QStringLiteral("Save as PDF")};
       if (via_menu) {
-        (form.get()->*c.action)->trigger();
+        c.action->trigger();
       } else {
         (form.get()->*c.pop)();
       }
@@ -134,26 +135,26 @@ TEST_F(PrintDialogTest, CommandsSetTheScopeOrWarnWithoutPrinters) {
       EXPECT_TRUE(platform.log.empty());
 
       platform.printers.clear();
-      form->printScope = 0;
+      WindowUi().printScope = TPrintScope::None;
       if (via_menu) {
-        (form.get()->*c.action)->trigger();
+        c.action->trigger();
       } else {
         (form.get()->*c.pop)();
       }
       EXPECT_EQ(shown, 1);
-      EXPECT_EQ(form->printScope, 0);
+      EXPECT_EQ(WindowUi().printScope, TPrintScope::None);
       EXPECT_EQ(platform.Messages(QStringLiteral("Warning")),
                 QStringList(QStringLiteral("No Printers are Installed")));
     }
   }
   // The print button's menu runs the same commands.
-  EXPECT_EQ(form->PopPrintMenu->actions().size(), 3);
-  form->PopPrintMenu->actions().at(2)->trigger();
+  EXPECT_EQ(WindowUi().PopPrintMenu->actions().size(), 3);
+  WindowUi().PopPrintMenu->actions().at(2)->trigger();
   EXPECT_EQ(shown, 0 + 1) << "no printer: the dialog stays closed";
 }
 
 TEST_F(PrintDialogTest, WithAnEmptyListPrintDrinkAndPrintListDoNothing) {
-  form->ListBox->clear();
+  RecipeUi().ListBox->clear();
   form->MenuPrintDrinkClick();
   form->MenuPrintListClick();
   EXPECT_EQ(shown, 0);
@@ -191,7 +192,7 @@ TEST_F(PrintDialogTest, PageTypeSwitchesTheRowGroupsAndChoicesStay) {
 // sheet's recipes down; later sheets are full. Preview and print agree.
 TEST_F(PrintDialogTest, StartingRowSkipsBandsOnTheFirstSheet) {
   AddDrinks(4);
-  ASSERT_EQ(form->ListBox->count(), 10);
+  ASSERT_EQ(RecipeUi().ListBox->count(), 10);
   struct TCase {
     bool full_page;
     int row;
@@ -236,7 +237,7 @@ TEST_F(PrintDialogTest, StartingRowSkipsBandsOnTheFirstSheet) {
 // Print List selects the listed drinks by the id text of their items (the
 // blank before the id kept) and prints them in ascending id order.
 TEST_F(PrintDialogTest, PrintListSelectsTheListedDrinksInIdOrder) {
-  form->fillList("id = 9 OR id = 1 OR id = 3");
+  Recipe().fillList("id = 9 OR id = 1 OR id = 3");
   ASSERT_EQ(ListedIds(), (std::vector<int32_t>{3, 1, 9}));
   AddProbe();
   for (bool full_page : {true, false}) {
@@ -273,7 +274,7 @@ TEST_F(PrintDialogTest, TheSelectionRefiltersATableFilteredByTheListing) {
                          {"id > 2", 1, 3, {3}}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.listing);
-    form->fillList(c.listing);
+    Recipe().fillList(c.listing);
     if (c.selected != 0) ClickRow(RowOf(c.selected));
     for (bool full_page : {true, false}) {
       printedIds.clear();
@@ -293,7 +294,7 @@ TEST_F(PrintDialogTest, TheSelectionRefiltersATableFilteredByTheListing) {
 TEST_F(PrintDialogTest, PrintDrinkShowsTheDrinksGlassNameAndPicture) {
   TDrink drink = form->catalogue().LoadDrink(1);
   drink.glass = 12;
-  form->updateDrink(drink, false);
+  Recipe().updateDrink(drink, false);
   AddProbe();
   ClickRow(RowOf(1));
   const QImage sour = GlassPicture(12).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -333,9 +334,9 @@ TEST_F(PrintDialogTest, PrintDrinkShowsTheDrinksGlassNameAndPicture) {
 TEST_F(PrintDialogTest, PrintMarkedTakesEveryMarkedDrink) {
   for (int32_t id : {10, 2}) {
     ClickRow(RowOf(id));
-    form->markDrink();
+    Recipe().markDrink();
   }
-  form->fillList("id = 1 OR id = 3");
+  Recipe().fillList("id = 1 OR id = 3");
   AddProbe();
   user = [&](TThePrintDialog& d) {
     Choose(true, 1);
@@ -346,8 +347,8 @@ TEST_F(PrintDialogTest, PrintMarkedTakesEveryMarkedDrink) {
   EXPECT_EQ(Table().Filter(), "id = 2 OR id = 10");
   EXPECT_FALSE(Table().Filtered());
 
-  form->MenuUnmarkAllClick();
-  form->fillList("id > 2");
+  Recipe().MenuUnmarkAllClick();
+  Recipe().fillList("id > 2");
   const std::string listing = Table().Filter();
   printedIds.clear();
   const int previews = platform.previews;

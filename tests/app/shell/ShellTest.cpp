@@ -14,7 +14,7 @@
 #include <functional>
 #include <memory>
 
-#include "catalogue/MainForm.h"
+#include "shell/MainForm.h"
 #include "platform/Streams.h"
 #include "shell/LoginForm.h"
 #include "shell/Platform.h"

@@ -1,67 +1,67 @@
-// Marks and the drink clipboard. Marks last one run: marking never saves
-// the database image. Copy Drink keeps a drink to start a new one from;
-// Edit > Copy and Paste move text through the system clipboard.
+// Marks and the drink clipboard on the Recipe page. Marks last one run:
+// marking never saves the database image. Copy Drink keeps a drink to start
+// a new one from; Edit > Copy and Paste move text through the system
+// clipboard.
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextEdit>
-#include <QStatusBar>
 
-#include "catalogue/MainForm.h"
-#include "catalogue/Vocabularies.h"
+#include "catalogue/CatalogueText.h"
+#include "catalogue/RecipePage.h"
 #include "shell/Platform.h"
 
-void TMainForm::writeMark(int32_t id, int value) { catalogue_.MarkDrinks({id}, value); }
+void TRecipePage::writeMark(int32_t id, int value) { host_.catalogue().MarkDrinks({id}, value); }
 
 // ---------------------------------------------------------------------------
 // One drink
 
-void TMainForm::markDrink() { setShownMark(1); }
+void TRecipePage::markDrink() { setShownMark(1); }
 
-void TMainForm::unmarkDrink() { setShownMark(0); }
+void TRecipePage::unmarkDrink() { setShownMark(0); }
 
-void TMainForm::setShownMark(int value) {
+void TRecipePage::setShownMark(int value) {
   if (ListBox->count() == 0) return;
-  writeMark(currentDrink_.id, value);
-  currentDrink_.marked = value;
+  TDrink& current = host_.currentDrink();
+  writeMark(current.id, value);
+  current.marked = value;
   const int row = selectedIndex();
   if (row >= 0) setItemChecked(row, value == 1);
-  updateMarkMenu(value == 1);
-  showDrink(currentDrink_);
+  host_.showMarkMenu(value == 1);
+  showDrink(current);
 }
 
-void TMainForm::MenuMarkClick() { markDrink(); }
+void TRecipePage::MenuMarkClick() { markDrink(); }
 
-void TMainForm::MenuUnmarkClick() { unmarkDrink(); }
+void TRecipePage::MenuUnmarkClick() { unmarkDrink(); }
 
-void TMainForm::Mark2Click() {
+void TRecipePage::Mark2Click() {
   if (!confirmUndoEdit()) return;
-  if (currentDrink_.marked != 0) unmarkDrink();
+  if (host_.currentDrink().marked != 0) unmarkDrink();
   else markDrink();
 }
 
-void TMainForm::ListBoxDblClick() { Mark2Click(); }
+void TRecipePage::ListBoxDblClick() { Mark2Click(); }
 
-void TMainForm::ListBoxClickCheck(int row) {
+void TRecipePage::ListBoxClickCheck(int row) {
   if (row < 0 || row >= ListBox->count()) return;
   // The box is switched here, never by the list itself, so answering No
   // leaves it showing the drink's mark.
   if (!confirmUndoEdit()) return;
   showItem(row);
-  if (currentDrink_.marked != 0) unmarkDrink();
+  if (host_.currentDrink().marked != 0) unmarkDrink();
   else markDrink();
 }
 
 // ---------------------------------------------------------------------------
 // Many drinks
 
-void TMainForm::markList(int value) {
+void TRecipePage::markList(int value) {
   {
     THourglass hourglass;
-    statusPanels_[0]->setText(value == 1 ? QStringLiteral("Marking...") : QStringLiteral("Unmarking..."));
-    StatusBar1->repaint();
+    host_.setStatusPanel(0, value == 1 ? QStringLiteral("Marking...") : QStringLiteral("Unmarking..."));
+    host_.repaintStatusBar();
     const bool target = value == 1;
     for (int row = 0; row < ListBox->count(); ++row) {
       if (itemChecked(row) == target) continue;
@@ -71,57 +71,51 @@ void TMainForm::markList(int value) {
   }
   const int row = selectedIndex();
   if (row >= 0) showItem(row);
-  else statusPanels_[0]->setText(modeWord_);
+  else host_.setStatusPanel(0, ModeWord(host_.mode()));
 }
 
-void TMainForm::MenuMarkListClick() { markList(1); }
+void TRecipePage::MenuMarkListClick() { markList(1); }
 
-void TMainForm::UnmarkList1Click() { markList(0); }
+void TRecipePage::UnmarkList1Click() { markList(0); }
 
-void TMainForm::MenuUnmarkAllClick() {
+void TRecipePage::MenuUnmarkAllClick() {
   {
     THourglass hourglass;
-    statusPanels_[0]->setText(QStringLiteral("Unmarking..."));
-    StatusBar1->repaint();
+    host_.setStatusPanel(0, QStringLiteral("Unmarking..."));
+    host_.repaintStatusBar();
     for (int row = 0; row < ListBox->count(); ++row) setItemChecked(row, false);
     // Every drink of the table, listed or not.
-    catalogue_.UnmarkAll();
+    host_.catalogue().UnmarkAll();
   }
-  currentDrink_.marked = 0;
-  updateMarkMenu(false);
-  statusPanels_[1]->setText(flagsText(currentDrink_));
-  statusPanels_[0]->setText(QStringLiteral("Browse"));
+  host_.currentDrink().marked = 0;
+  host_.showMarkMenu(false);
+  host_.setStatusPanel(1, flagsText(host_.currentDrink()));
+  host_.setStatusPanel(0, ModeWord(wmBrowse));
 }
 
 // ---------------------------------------------------------------------------
 // The drink clipboard and the text clipboard
 
-void TMainForm::Copydrink1Click() {
+void TRecipePage::Copydrink1Click() {
   if (ListBox->count() == 0) return;
-  PasteDrink1->setEnabled(true);
-  drinkClipboard_ = currentDrink_;
+  host_.enablePasteDrink();
+  drinkClipboard_ = host_.currentDrink();
   drinkClipboard_.id = -1;
   drinkClipboard_.read_only = 0;
   drinkClipboard_.marked = 0;
 }
 
-void TMainForm::PasteDrink1Click() {
+void TRecipePage::PasteDrink1Click() {
   if (drinkClipboard_.id != -1) return;
   startAdd();
   StaticTitle->setText(FromCatalogueText(drinkClipboard_.name));
-  auto choose = [](QComboBox* box, const std::string& name) {
-    box->setCurrentIndex(box->findText(QString::fromStdString(name), Qt::MatchExactly | Qt::MatchCaseSensitive));
-  };
-  choose(EditType, zestoria::typeName(drinkClipboard_.type));
-  choose(EditSeason, zestoria::seasonName(drinkClipboard_.season));
-  choose(EditTemp, zestoria::tempName(drinkClipboard_.temp));
-  choose(EditGlass, zestoria::glassName(drinkClipboard_.glass));
+  chooseFrom(drinkClipboard_);
   StaticDir->setPlainText(FromCatalogueText(drinkClipboard_.directions));
   StaticIngred->setPlainText(FromCatalogueText(drinkClipboard_.ingred));
 }
 
-void TMainForm::MenuCopyClick() {
-  QWidget* focus = focusWidget();
+void TRecipePage::MenuCopyClick() {
+  QWidget* focus = window()->focusWidget();
   if (!focus) return;
   if (focus == StaticAd) {
     Platform().SetClipboardText(StaticAd->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
@@ -143,8 +137,8 @@ void TMainForm::MenuCopyClick() {
   }
 }
 
-void TMainForm::MenuPasteClick() {
-  QWidget* focus = focusWidget();
+void TRecipePage::MenuPasteClick() {
+  QWidget* focus = window()->focusWidget();
   if (!focus) return;
   const QString text = Platform().ClipboardText();
   if (focus == StaticTitle && !StaticTitle->isReadOnly()) StaticTitle->insert(text);

@@ -2,17 +2,15 @@
 // Delete, and the record changes behind them. Every lasting change is saved
 // at once; a failed save is reported and the change stays in the image.
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextEdit>
-#include <QToolButton>
 
+#include "catalogue/CatalogueText.h"
 #include "catalogue/ListItem.h"
-#include "catalogue/MainForm.h"
+#include "catalogue/RecipePage.h"
 #include "catalogue/Vocabularies.h"
-#include "shell/Pictures.h"
 #include "shell/Platform.h"
 
 namespace {
@@ -21,38 +19,65 @@ std::string ChosenText(const QComboBox* box) {
   return box->currentIndex() < 0 ? std::string() : box->currentText().toStdString();
 }
 
+void Choose(QComboBox* box, const std::string& name) {
+  box->setCurrentIndex(box->findText(QString::fromStdString(name), Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Starting and ending an edit
 
-void TMainForm::startAdd() {
+void TRecipePage::startAdd() {
   savedIndex_ = selectedIndex();
-  ButtonCommit->setIcon(ToolIcon(QStringLiteral("add")));
-  setMode(wmAdd);
+  host_.setMode(wmAdd);
 }
 
-void TMainForm::ButAddClick() {
-  if (modeWord_ == QLatin1String("Browse")) startAdd();
+void TRecipePage::enterAddMode() {
+  showGlass(drinkClipboard_.id == -1 ? drinkClipboard_.glass : 3);
+  StaticTitle->clear();
+  showComment(QString());
+  StaticIngred->clear();
+  StaticDir->clear();
+  selectRow(-1);
 }
 
-void TMainForm::ButModifyClick() {
+void TRecipePage::enterModifyMode() { chooseFrom(host_.currentDrink()); }
+
+void TRecipePage::chooseFrom(const TDrink& drink) {
+  Choose(EditType, zestoria::typeName(drink.type));
+  Choose(EditSeason, zestoria::seasonName(drink.season));
+  Choose(EditTemp, zestoria::tempName(drink.temp));
+  Choose(EditGlass, zestoria::glassName(drink.glass));
+}
+
+void TRecipePage::ButAddClick() {
+  if (host_.mode() == wmBrowse) startAdd();
+}
+
+void TRecipePage::ButModifyClick() {
   // Only the drink of the selected item can be changed.
   if (selectedIndex() < 0) return;
-  if (currentDrink_.read_only != 0) {
+  if (host_.currentDrink().read_only != 0) {
     Platform().Information(QStringLiteral("Can not modify this drink!"));
     return;
   }
-  ButtonCommit->setIcon(ToolIcon(QStringLiteral("modify")));
   savedIndex_ = selectedIndex();
-  setMode(wmModify);
+  host_.setMode(wmModify);
 }
 
-void TMainForm::EditGlassChange() {
+void TRecipePage::escapeEdit() {
+  host_.setMode(wmBrowse);
+  selectRow(savedIndex_);
+  if (selectedIndex() >= 0) showItem(selectedIndex());
+  else host_.setStatusBar(ModeWord(host_.mode()), QString(), positionText());
+}
+
+void TRecipePage::EditGlassChange() {
   if (editing()) showGlass(EditGlass->currentIndex());
 }
 
-bool TMainForm::readEditControls(TDrink* drink) {
+bool TRecipePage::readEditControls(TDrink* drink) {
   struct TText {
     QString value;
     const char* what;
@@ -85,13 +110,13 @@ bool TMainForm::readEditControls(TDrink* drink) {
   return true;
 }
 
-void TMainForm::ButtonCommitClick() {
+void TRecipePage::ButtonCommitClick() {
   if (!editing()) return;
   if (StaticTitle->text().isEmpty()) {
     Platform().Message(QStringLiteral("Drink must have a name"));
     return;
   }
-  if (modeWord_ == QLatin1String("Add")) {
+  if (host_.mode() == wmAdd) {
     TDrink drink;
     if (!readEditControls(&drink)) return;
     drink.status = 'N';
@@ -99,7 +124,7 @@ void TMainForm::ButtonCommitClick() {
     drink.read_only = 0;
     insertDrink(drink, true, true);
   } else {
-    TDrink drink = currentDrink_;
+    TDrink drink = host_.currentDrink();
     if (!readEditControls(&drink)) return;
     drink.status = 'M';
     updateDrink(drink, true);
@@ -107,85 +132,85 @@ void TMainForm::ButtonCommitClick() {
     if (row >= 0) {
       // The item keeps its place until the list is next refilled.
       const bool checked = itemChecked(row);
-      ++quietList_;
-      delete ListBox->takeItem(row);
-      ListBox->insertItem(row, newListItem(zestoria::makeListItem(drink.name, drink.id), checked));
-      --quietList_;
+      {
+        const TQuietList quiet(this);
+        delete ListBox->takeItem(row);
+        ListBox->insertItem(row, newListItem(zestoria::makeListItem(drink.name, drink.id), checked));
+      }
       selectRow(row);
     }
     loadDrink(drink.id);
-    showDrink(currentDrink_);
+    showDrink(host_.currentDrink());
   }
-  setMode(wmBrowse);
+  host_.setMode(wmBrowse);
 }
 
-void TMainForm::ButtonCancelClick() {
+void TRecipePage::ButtonCancelClick() {
   if (ListBox->count() > 0) {
-    if (modeWord_ == QLatin1String("Add")) selectRow(savedIndex_);
+    if (host_.mode() == wmAdd) selectRow(savedIndex_);
     const int row = selectedIndex();
     if (row >= 0) showItem(row);
   }
-  setMode(wmBrowse);
-  if (selectedIndex() < 0) setStatusBar(modeWord_, QString(), positionText());
+  host_.setMode(wmBrowse);
+  if (selectedIndex() < 0) host_.setStatusBar(ModeWord(host_.mode()), QString(), positionText());
 }
 
 // ---------------------------------------------------------------------------
 // Record changes
 
-int32_t TMainForm::insertDrink(const TDrink& drink, bool showInList, bool save) {
+int32_t TRecipePage::insertDrink(const TDrink& drink, bool showInList, bool save) {
   // The id is taken and the drink listed before saving, so a failed save
   // leaves a consistent window: the drink is in the image and in the list,
   // and the next Add gets the following id.
-  const int32_t id = catalogue_.InsertDrink(drink, false);
+  const int32_t id = host_.catalogue().InsertDrink(drink, false);
   if (showInList) {
     const std::string text = zestoria::makeListItem(drink.name, id);
     const int row = sortedPosition(text);
-    ++quietList_;
-    ListBox->insertItem(row, newListItem(text, drink.marked == 1));
-    --quietList_;
+    {
+      const TQuietList quiet(this);
+      ListBox->insertItem(row, newListItem(text, drink.marked == 1));
+    }
     selectRow(row);
     loadDrink(id);
-    showDrink(currentDrink_);
-    statusPanels_[2]->setText(positionText());
+    showDrink(host_.currentDrink());
+    host_.setStatusPanel(2, positionText());
   }
-  if (save) saveDatabase();
+  if (save) host_.saveDatabase();
   return id;
 }
 
-void TMainForm::updateDrink(const TDrink& drink, bool save) {
-  catalogue_.UpdateDrink(drink, false);
-  if (save) saveDatabase();
+void TRecipePage::updateDrink(const TDrink& drink, bool save) {
+  host_.catalogue().UpdateDrink(drink, false);
+  if (save) host_.saveDatabase();
 }
 
-void TMainForm::deleteSelectedDrink(bool confirm) {
+void TRecipePage::deleteSelectedDrink(bool confirm) {
   const int row = selectedIndex();
   if (row < 0) return;
   if (confirm && !Platform().Confirm(QStringLiteral("Delete this drink recipie?"))) return;
-  catalogue_.DeleteDrink(itemIdAt(row), false);
+  host_.catalogue().DeleteDrink(itemIdAt(row), false);
 
-  ++quietList_;
-  delete ListBox->takeItem(row);
-  --quietList_;
+  {
+    const TQuietList quiet(this);
+    delete ListBox->takeItem(row);
+  }
   if (ListBox->count() > 0) {
     showItem(row > 0 ? row - 1 : 0);
   } else {
     // Nothing is left to show: the whole display empties.
     selectRow(-1);
-    currentDrink_ = TDrink();
-    for (QLineEdit* text : {StaticTitle, StaticType, StaticSeason, StaticTemp, StaticGlass}) text->clear();
-    showComment(QString());
-    StaticIngred->clear();
-    StaticDir->clear();
+    host_.currentDrink() = TDrink();
+    clearDisplay();
     showGlass(-1);
-    updateMarkMenu(false);
-    setStatusBar(modeWord_, QString(), QString());
+    host_.showMarkMenu(false);
+    host_.setStatusBar(ModeWord(host_.mode()), QString(), QString());
   }
-  statusPanels_[2]->setText(positionText());
-  saveDatabase();
+  host_.setStatusPanel(2, positionText());
+  host_.saveDatabase();
 }
 
-void TMainForm::ButDeleteClick() { deleteSelectedDrink(true); }
+void TRecipePage::ButDeleteClick() { deleteSelectedDrink(true); }
 
-void TMainForm::DeleteDrink1Click() {
-  if (modeWord_ == QLatin1String("Browse")) deleteSelectedDrink(true);
+void TRecipePage::DeleteDrink1Click() {
+  if (host_.mode() == wmBrowse) deleteSelectedDrink(true);
 }

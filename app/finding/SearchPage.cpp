@@ -1,22 +1,22 @@
-// The main window's Search page: the category menus, the search builder's
-// commands, the AND/OR question and the recorded searches.
+// The Search page and the display menu's finding commands.
+#include "finding/SearchPage.h"
+
 #include <QAction>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 
-#include "catalogue/MainForm.h"
+#include "catalogue/CatalogueText.h"
 #include "finding/AndOrForm.h"
+#include "finding/DisplayFilters.h"
 #include "finding/OtherForm.h"
 #include "shell/Platform.h"
 
@@ -114,10 +114,63 @@ bool SearchCategoryOf(const QString& name, zestoria::TSearchCategory* category) 
   return false;
 }
 
+// The category buttons open their menus below themselves.
+void PopUpBelow(QToolButton* button, QMenu* menu) {
+  menu->popup(button->mapToGlobal(QPoint(1, button->height())));
+}
+
 }  // namespace
 
-void TMainForm::createSearchPage() {
-  QWidget* page = TabSearch;
+TSearchPage::TSearchPage(TPageHost& host, QMenu* displayMenu, QWidget* parent) : QWidget(parent), host_(host) {
+  fillDisplayMenu(displayMenu);
+  createPage();
+  AndOrForm = new TAndOrForm(this);
+  // The searches run are offered at the display menu's end.
+  displayMenu->addSeparator();
+  RecentSearches = displayMenu->addMenu(QStringLiteral("Recent Searches"));
+  RecentSearches->setObjectName(QStringLiteral("RecentSearches"));
+  RecentSearches->setEnabled(false);
+}
+
+// ---------------------------------------------------------------------------
+// Construction steps
+
+void TSearchPage::fillDisplayMenu(QMenu* displayMenu) {
+  auto add = [this, displayMenu](const QString& name, const QString& caption, void (TSearchPage::*handler)()) {
+    QAction* action = displayMenu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+  };
+  add(QStringLiteral("All1"), QStringLiteral("All Drinks"), &TSearchPage::All1Click);
+  add(QStringLiteral("Marked1"), QStringLiteral("Marked Drinks"), &TSearchPage::Marked1Click);
+  displayMenu->addSeparator();
+  add(QStringLiteral("FindDrink2"), QStringLiteral("Find Drink..."), &TSearchPage::FindDrink2Click);
+  add(QStringLiteral("QuickSearch2"), QStringLiteral("Quick Search..."), &TSearchPage::QuickSearch2Click);
+  displayMenu->addSeparator();
+
+  using THandler = void (TSearchPage::*)(QAction*);
+  static const THandler handlers[] = {&TSearchPage::SeaLiquorClick, &TSearchPage::SeaLiqueurClick,
+                                      &TSearchPage::SeaIngredClick, &TSearchPage::SeaTypeClick,
+                                      &TSearchPage::SeaGlassClick,  &TSearchPage::SeaSeasonClick,
+                                      &TSearchPage::SeaTempClick};
+  for (const zestoria::TDisplaySubmenu& submenu : zestoria::DisplaySubmenus()) {
+    QMenu* menu = displayMenu->addMenu(QString::fromLatin1(submenu.caption));
+    menu->setObjectName(QString::fromLatin1(submenu.name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(submenu.name));
+    const THandler handler = handlers[submenu.category];
+    for (const zestoria::TDisplayItem& item : submenu.items) {
+      QAction* action = menu->addAction(QString::fromLatin1(item.caption));
+      action->setObjectName(QString::fromLatin1(item.name));
+      connect(action, &QAction::triggered, this,
+              [this, handler, action] { Guarded([this, handler, action] { (this->*handler)(action); }); });
+    }
+  }
+
+  OtherForm = new TOtherForm(this);
+}
+
+void TSearchPage::createPage() {
+  QWidget* page = this;
   Label6 = new QLabel(QStringLiteral("Search String"), page);
   QFont bold = Label6->font();
   bold.setBold(true);
@@ -138,44 +191,43 @@ void TMainForm::createSearchPage() {
   ToolBar3 = new QToolBar(page);
   ToolBar3->setGeometry(0, 90, 625, 30);
   ToolBar3->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  auto categoryButton = [this](const char* name, const char* text, QMenu* arrowMenu, void (TMainForm::*click)()) {
+  // Each category button opens its menu below itself; its arrow opens it too.
+  auto categoryButton = [this](const char* name, const char* text, QMenu* menu, void (TSearchPage::*click)()) {
     auto* button = new QToolButton(ToolBar3);
     button->setObjectName(QLatin1String(name));
     button->setText(QLatin1String(text));
-    if (arrowMenu) {
-      button->setMenu(arrowMenu);
-      button->setPopupMode(QToolButton::MenuButtonPopup);
-    }
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::MenuButtonPopup);
     button->setMinimumSize(73, 21);
     button->setAutoRaise(true);
     ToolBar3->addWidget(button);
-    connect(button, &QToolButton::clicked, this, [this, click] { guarded([this, click] { (this->*click)(); }); });
+    connect(button, &QToolButton::clicked, this, [this, click] { Guarded([this, click] { (this->*click)(); }); });
     return button;
   };
-  SeaButLiquor = categoryButton("SeaButLiquor", "Liquors", SeaPopLiquor, &TMainForm::SeaButLiquorClick);
-  SeaButLiqueur = categoryButton("SeaButLiqueur", "Liqueurs", SeaPopLiqueur, &TMainForm::SeaButLiqueurClick);
-  SeaButInged = categoryButton("SeaButInged", "Ingredients", SeaPopIngred, &TMainForm::SeaButIngredClick);
-  SeaButType = categoryButton("SeaButType", "Type", nullptr, &TMainForm::SeaButTypeClick);
-  SeaButGlass = categoryButton("SeaButGlass", "Glass", nullptr, &TMainForm::SeaButGlassClick);
-  SeaButSeason = categoryButton("SeaButSeason", "Season", nullptr, &TMainForm::SeaButSeasonClick);
-  SeaButTemp = categoryButton("SeaButTemp", "  Temperature", nullptr, &TMainForm::SeaButTempClick);
+  SeaButLiquor = categoryButton("SeaButLiquor", "Liquors", SeaPopLiquor, &TSearchPage::SeaButLiquorClick);
+  SeaButLiqueur = categoryButton("SeaButLiqueur", "Liqueurs", SeaPopLiqueur, &TSearchPage::SeaButLiqueurClick);
+  SeaButInged = categoryButton("SeaButInged", "Ingredients", SeaPopIngred, &TSearchPage::SeaButIngredClick);
+  SeaButType = categoryButton("SeaButType", "Type", SeaPopType, &TSearchPage::SeaButTypeClick);
+  SeaButGlass = categoryButton("SeaButGlass", "Glass", SeaPopGlass, &TSearchPage::SeaButGlassClick);
+  SeaButSeason = categoryButton("SeaButSeason", "Season", SeaPopSeason, &TSearchPage::SeaButSeasonClick);
+  SeaButTemp = categoryButton("SeaButTemp", "  Temperature", SeaPopTemp, &TSearchPage::SeaButTempClick);
 
   auto button = [this, page](const char* name, const char* text, QRect place, const QFont* font,
-                             void (TMainForm::*click)()) {
+                             void (TSearchPage::*click)()) {
     auto* b = new QPushButton(QLatin1String(text), page);
     b->setObjectName(QLatin1String(name));
     b->setGeometry(place);
     if (font) b->setFont(*font);
-    connect(b, &QPushButton::clicked, this, [this, click] { guarded([this, click] { (this->*click)(); }); });
+    connect(b, &QPushButton::clicked, this, [this, click] { Guarded([this, click] { (this->*click)(); }); });
     return b;
   };
-  SeaAll = button("SeaAll", "All", QRect(25, 240, 75, 25), nullptr, &TMainForm::SeaAllClick);
-  SeaAnd = button("SeaAnd", "And", QRect(25, 275, 75, 25), nullptr, &TMainForm::SeaAndClick);
-  SeaOr = button("SeaOr", "Or", QRect(25, 309, 75, 25), nullptr, &TMainForm::SeaOrClick);
-  SeaSearch = button("SeaSearch", "Search", QRect(165, 282, 113, 41), &big, &TMainForm::SeaSearchClick);
-  SeaClear = button("SeaClear", "Clear", QRect(348, 281, 113, 41), &big, &TMainForm::SeaClearClick);
-  SeaCancel = button("SeaCancel", "Cancel", QRect(526, 249, 75, 25), nullptr, &TMainForm::SeaCancelClick);
-  SeaUndo = button("SeaUndo", "Undo", QRect(526, 296, 75, 25), nullptr, &TMainForm::SeaUndoClick);
+  SeaAll = button("SeaAll", "All", QRect(25, 240, 75, 25), nullptr, &TSearchPage::SeaAllClick);
+  SeaAnd = button("SeaAnd", "And", QRect(25, 275, 75, 25), nullptr, &TSearchPage::SeaAndClick);
+  SeaOr = button("SeaOr", "Or", QRect(25, 309, 75, 25), nullptr, &TSearchPage::SeaOrClick);
+  SeaSearch = button("SeaSearch", "Search", QRect(165, 282, 113, 41), &big, &TSearchPage::SeaSearchClick);
+  SeaClear = button("SeaClear", "Clear", QRect(348, 281, 113, 41), &big, &TSearchPage::SeaClearClick);
+  SeaCancel = button("SeaCancel", "Cancel", QRect(526, 249, 75, 25), nullptr, &TSearchPage::SeaCancelClick);
+  SeaUndo = button("SeaUndo", "Undo", QRect(526, 296, 75, 25), nullptr, &TSearchPage::SeaUndoClick);
 
   SeaRadioNew = new QRadioButton(QStringLiteral("New Search"), page);
   SeaRadioNew->setObjectName(QStringLiteral("SeaRadioNew"));
@@ -211,67 +263,102 @@ void TMainForm::createSearchPage() {
     palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
     text->setPalette(palette);
   }
-
-  AndOrForm = new TAndOrForm(this);
-  addRecentSearchesMenu();
 }
 
-void TMainForm::createSearchMenus() {
-  auto menu = [this](const char* name, const TSearchItem* items, size_t count, void (TMainForm::*click)(QAction*)) {
+void TSearchPage::createSearchMenus() {
+  auto menu = [this](const char* name, const TSearchItem* items, size_t count, void (TSearchPage::*click)(QAction*)) {
     auto* popup = new QMenu(this);
     popup->setObjectName(QLatin1String(name));
     for (size_t i = 0; i < count; ++i) {
       QAction* action = popup->addAction(QLatin1String(items[i].caption));
       action->setObjectName(QLatin1String(items[i].name));
       if (action->objectName().endsWith(QLatin1String("_Other"))) {
-        connect(action, &QAction::triggered, this, [this] { guarded([this] { SeaOtherClick(); }); });
+        connect(action, &QAction::triggered, this, [this] { Guarded([this] { SeaOtherClick(); }); });
       } else {
         connect(action, &QAction::triggered, this,
-                [this, click, action] { guarded([this, click, action] { (this->*click)(action); }); });
+                [this, click, action] { Guarded([this, click, action] { (this->*click)(action); }); });
       }
     }
     return popup;
   };
 #define ZESTORIA_ITEMS(a) a, sizeof(a) / sizeof(a[0])
-  SeaPopLiquor = menu("SeaPopLiquor", ZESTORIA_ITEMS(kLiquorItems), &TMainForm::SeaLiquorClick);
-  SeaPopLiqueur = menu("SeaPopLiqueur", ZESTORIA_ITEMS(kLiqueurItems), &TMainForm::SeaLiqueurClick);
-  SeaPopIngred = menu("SeaPopIngred", ZESTORIA_ITEMS(kIngredItems), &TMainForm::SeaIngredClick);
-  SeaPopType = menu("SeaPopType", ZESTORIA_ITEMS(kTypeItems), &TMainForm::SeaTypeClick);
-  SeaPopGlass = menu("SeaPopGlass", ZESTORIA_ITEMS(kGlassItems), &TMainForm::SeaGlassClick);
-  SeaPopSeason = menu("SeaPopSeason", ZESTORIA_ITEMS(kSeasonItems), &TMainForm::SeaSeasonClick);
-  SeaPopTemp = menu("SeaPopTemp", ZESTORIA_ITEMS(kTempItems), &TMainForm::SeaTempClick);
+  SeaPopLiquor = menu("SeaPopLiquor", ZESTORIA_ITEMS(kLiquorItems), &TSearchPage::SeaLiquorClick);
+  SeaPopLiqueur = menu("SeaPopLiqueur", ZESTORIA_ITEMS(kLiqueurItems), &TSearchPage::SeaLiqueurClick);
+  SeaPopIngred = menu("SeaPopIngred", ZESTORIA_ITEMS(kIngredItems), &TSearchPage::SeaIngredClick);
+  SeaPopType = menu("SeaPopType", ZESTORIA_ITEMS(kTypeItems), &TSearchPage::SeaTypeClick);
+  SeaPopGlass = menu("SeaPopGlass", ZESTORIA_ITEMS(kGlassItems), &TSearchPage::SeaGlassClick);
+  SeaPopSeason = menu("SeaPopSeason", ZESTORIA_ITEMS(kSeasonItems), &TSearchPage::SeaSeasonClick);
+  SeaPopTemp = menu("SeaPopTemp", ZESTORIA_ITEMS(kTempItems), &TSearchPage::SeaTempClick);
 #undef ZESTORIA_ITEMS
 }
 
-void TMainForm::addRecentSearchesMenu() {
-  if (displayPopUp == nullptr || RecentSearches != nullptr) return;
-  displayPopUp->addSeparator();
-  RecentSearches = displayPopUp->addMenu(QStringLiteral("Recent Searches"));
-  RecentSearches->setObjectName(QStringLiteral("RecentSearches"));
-  RecentSearches->setEnabled(false);
+// ---------------------------------------------------------------------------
+// The display menu
+
+void TSearchPage::All1Click() { host_.listDrinks(std::string(), false); }
+
+void TSearchPage::Marked1Click() { host_.listDrinks("marked = 1", false); }
+
+void TSearchPage::FindDrink2Click() {
+  promptAndList(QStringLiteral(" Find Drink"), QStringLiteral("Enter Drink Name"), "name");
 }
+
+void TSearchPage::QuickSearch2Click() {
+  promptAndList(QStringLiteral(" Quick Search "), QStringLiteral("Enter Ingredent"), "ingred");
+}
+
+void TSearchPage::promptAndList(const QString& caption, const QString& question, const std::string& field) {
+  OtherForm->ask(caption, question, true);
+  if (OtherForm->cancelled) return;
+  const QString typed = OtherForm->text();
+  if (typed.isEmpty()) return;
+  std::string text;
+  QString bad;
+  if (!ToCatalogueText(typed, &text, &bad)) {
+    // No drink can hold a character the catalogue cannot store.
+    Platform().Warning(QStringLiteral("There are no drinks to list"));
+    return;
+  }
+  // The typed text goes into the filter as a quoted literal, its
+  // apostrophes doubled; "%" and "_" still act as wildcards.
+  host_.listDrinks(zestoria::ContainsFilter(field, text), false);
+}
+
+void TSearchPage::categoryClick(int category, QAction* item) {
+  if (item == nullptr) return;
+  if (zestoria::IsSearchItemName(item->objectName().toStdString())) {
+    addSearchTerm(item);
+    return;
+  }
+  std::string caption;
+  QString bad;
+  ToCatalogueText(item->text(), &caption, &bad);
+  host_.listDrinks(zestoria::CategoryFilter(static_cast<zestoria::TDisplayCategory>(category), caption), false);
+}
+
+void TSearchPage::SeaLiquorClick(QAction* item) { categoryClick(zestoria::dcLiquor, item); }
+void TSearchPage::SeaLiqueurClick(QAction* item) { categoryClick(zestoria::dcLiqueur, item); }
+void TSearchPage::SeaIngredClick(QAction* item) { categoryClick(zestoria::dcIngred, item); }
+void TSearchPage::SeaTypeClick(QAction* item) { categoryClick(zestoria::dcType, item); }
+void TSearchPage::SeaGlassClick(QAction* item) { categoryClick(zestoria::dcGlass, item); }
+void TSearchPage::SeaSeasonClick(QAction* item) { categoryClick(zestoria::dcSeason, item); }
+void TSearchPage::SeaTempClick(QAction* item) { categoryClick(zestoria::dcTemp, item); }
 
 // ---------------------------------------------------------------------------
-// The category buttons open their menus below themselves.
+// The category buttons
 
-namespace {
-void PopUpBelow(QToolButton* button, QMenu* menu) {
-  menu->popup(button->mapToGlobal(QPoint(1, button->height())));
-}
-}  // namespace
-
-void TMainForm::SeaButLiquorClick() { PopUpBelow(SeaButLiquor, SeaPopLiquor); }
-void TMainForm::SeaButLiqueurClick() { PopUpBelow(SeaButLiqueur, SeaPopLiqueur); }
-void TMainForm::SeaButIngredClick() { PopUpBelow(SeaButInged, SeaPopIngred); }
-void TMainForm::SeaButTypeClick() { PopUpBelow(SeaButType, SeaPopType); }
-void TMainForm::SeaButGlassClick() { PopUpBelow(SeaButGlass, SeaPopGlass); }
-void TMainForm::SeaButSeasonClick() { PopUpBelow(SeaButSeason, SeaPopSeason); }
-void TMainForm::SeaButTempClick() { PopUpBelow(SeaButTemp, SeaPopTemp); }
+void TSearchPage::SeaButLiquorClick() { PopUpBelow(SeaButLiquor, SeaPopLiquor); }
+void TSearchPage::SeaButLiqueurClick() { PopUpBelow(SeaButLiqueur, SeaPopLiqueur); }
+void TSearchPage::SeaButIngredClick() { PopUpBelow(SeaButInged, SeaPopIngred); }
+void TSearchPage::SeaButTypeClick() { PopUpBelow(SeaButType, SeaPopType); }
+void TSearchPage::SeaButGlassClick() { PopUpBelow(SeaButGlass, SeaPopGlass); }
+void TSearchPage::SeaButSeasonClick() { PopUpBelow(SeaButSeason, SeaPopSeason); }
+void TSearchPage::SeaButTempClick() { PopUpBelow(SeaButTemp, SeaPopTemp); }
 
 // ---------------------------------------------------------------------------
 // Building the search
 
-void TMainForm::addSearchTerm(QAction* item) {
+void TSearchPage::addSearchTerm(QAction* item) {
   zestoria::TSearchCategory category;
   if (item == nullptr || !SearchCategoryOf(item->objectName(), &category)) return;
   std::string caption;
@@ -280,7 +367,7 @@ void TMainForm::addSearchTerm(QAction* item) {
   addTerm(zestoria::SearchTermPieces(category, caption));
 }
 
-void TMainForm::SeaOtherClick() {
+void TSearchPage::SeaOtherClick() {
   // The prompt keeps the text of its previous use.
   const bool ok = OtherForm->ask(QStringLiteral(" Other Ingredient"), QStringLiteral("Enter Other Ingredient"), false);
   if (!ok || OtherForm->cancelled) return;
@@ -296,39 +383,38 @@ void TMainForm::SeaOtherClick() {
   addTerm(zestoria::SearchTermPieces(zestoria::scOtherIngredient, text));
 }
 
-void TMainForm::addTerm(const zestoria::TSearchPieces& term) {
+void TSearchPage::addTerm(const zestoria::TSearchPieces& term) {
   if (search_.termPending()) {
-    pendingTermText = FromCatalogueText(term.text);
-    search_.AddConnector(AndOrForm->ask(pendingTermText));
+    search_.AddConnector(AndOrForm->ask(FromCatalogueText(term.text)));
   }
   search_.AddTerm(term);
   showSearchText();
   SeaSearch->setFocus();
 }
 
-void TMainForm::showSearchText() { SeaString->setPlainText(FromCatalogueText(search_.Description())); }
+void TSearchPage::showSearchText() { SeaString->setPlainText(FromCatalogueText(search_.Description())); }
 
-void TMainForm::SeaAndClick() {
+void TSearchPage::SeaAndClick() {
   if (search_.And()) showSearchText();
 }
 
-void TMainForm::SeaOrClick() {
+void TSearchPage::SeaOrClick() {
   if (search_.Or()) showSearchText();
 }
 
-void TMainForm::SeaClearClick() {
+void TSearchPage::SeaClearClick() {
   search_.Clear();
   SeaString->clear();
 }
 
-void TMainForm::SeaUndoClick() {
+void TSearchPage::SeaUndoClick() {
   if (search_.Undo()) showSearchText();
 }
 
 // ---------------------------------------------------------------------------
 // Running searches
 
-void TMainForm::SeaSearchClick() {
+void TSearchPage::SeaSearchClick() {
   if (!search_.CanSearch()) {
     Platform().Information(QStringLiteral("Invalid Search"));
     return;
@@ -348,29 +434,28 @@ void TMainForm::SeaSearchClick() {
     auto* command = new QAction(QString(text).replace(QLatin1Char('&'), QLatin1String("&&")), RecentSearches);
     command->setData(text);
     connect(command, &QAction::triggered, this,
-            [this, command] { guarded([this, command] { MenuDispQueryClick(command); }); });
+            [this, command] { Guarded([this, command] { MenuDispQueryClick(command); }); });
     const QList<QAction*> existing = RecentSearches->actions();
     RecentSearches->insertAction(existing.isEmpty() ? nullptr : existing.first(), command);
     RecentSearches->setEnabled(true);
   }
 
-  appendToList_ = SeaRadioAppend->isChecked();
-  TabForm->setCurrentWidget(TabRecipie);
-  fillList(search.filter);
+  host_.showRecipePage();
+  host_.listDrinks(search.filter, SeaRadioAppend->isChecked());
 }
 
-void TMainForm::MenuDispQueryClick(QAction* item) {
+void TSearchPage::MenuDispQueryClick(QAction* item) {
   if (item == nullptr) return;
   std::string text;
   QString bad;
   if (!ToCatalogueText(item->data().toString(), &text, &bad)) return;
-  if (const std::string* filter = search_.HistoryFilter(text)) fillList(*filter);
+  if (const std::string* filter = search_.HistoryFilter(text)) host_.listDrinks(*filter, false);
 }
 
-void TMainForm::SeaAllClick() {
+void TSearchPage::SeaAllClick() {
   if (!Platform().Confirm(QStringLiteral("List all recipies?"))) return;
-  TabForm->setCurrentWidget(TabRecipie);
-  fillList(std::string());
+  host_.showRecipePage();
+  host_.listDrinks(std::string(), false);
 }
 
-void TMainForm::SeaCancelClick() { TabForm->setCurrentWidget(TabRecipie); }
+void TSearchPage::SeaCancelClick() { host_.showRecipePage(); }
