@@ -199,6 +199,19 @@ TEST_F(MainFormTest, ActivationShowsTheSelectedDrink) {
   EXPECT_EQ(form->currentDrink().id, 2);
 }
 
+// An error that leaves a filling of the list half-way leaves the list's
+// click handler working: an item without an id makes an appending fill
+// throw after it has started changing the list.
+TEST_F(MainFormTest, AFillThatFailsHalfWayLeavesTheListAnsweringClicks) {
+  RecipeUi().ListBox->addItem(QStringLiteral("no id"));
+  EXPECT_THROW(Recipe().fillList("id > 2", true), tinydb::EConvertError);
+  EXPECT_TRUE(RecipeUi().ListBox->updatesEnabled());
+  EXPECT_EQ(form->modeWord(), "Browse");
+  ClickRow(1);
+  EXPECT_EQ(form->currentDrink().id, 3);
+  EXPECT_EQ(RecipeUi().StaticTitle->text(), "Bloody Mary");
+}
+
 // ---------------------------------------------------------------------------
 // Editing
 
