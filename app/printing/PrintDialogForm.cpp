@@ -192,11 +192,9 @@ std::string MarkedDrinksFilter(tinydb::TTinyTable& table) {
   } restore{table, table.Filter()};
   table.SetFilter("marked=1");
   std::string filter;
-  if (table.VisibleCount() > 0) {
-    do {
-      if (table.FieldNamed("marked")->ReadInteger() == 1)
-        filter += (filter.empty() ? "id = " : " OR id = ") + table.FieldNamed("id")->ReadText();
-    } while (table.SeekNextMatch());
+  for (bool found = table.SeekFirstMatch(); found; found = table.SeekNextMatch()) {
+    if (table.FieldNamed("marked")->ReadInteger() == 1)
+      filter += (filter.empty() ? "id = " : " OR id = ") + table.FieldNamed("id")->ReadText();
   }
   return filter;
 }

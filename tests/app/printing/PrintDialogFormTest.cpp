@@ -362,5 +362,24 @@ TEST_F(PrintDialogTest, PrintMarkedTakesEveryMarkedDrink) {
   EXPECT_FALSE(Table().Filtered());
 }
 
+// The marked drinks are found from the table's first record, also with
+// filtering off and the table standing past some of them.
+TEST_F(PrintDialogTest, MarkedDrinksAreFoundFromTheFirstRecordWhereverTheTableStands) {
+  for (int32_t id : {10, 2}) {
+    ClickRow(RowOf(id));
+    Recipe().markDrink();
+  }
+  Recipe().fillList("id = 1 OR id = 3");  // leaves the table on drink 3
+  ASSERT_FALSE(Table().Filtered());
+  ASSERT_EQ(Table().FieldNamed("id")->ReadInteger(), 3);
+  const std::string listing = Table().Filter();
+  EXPECT_EQ(MarkedDrinksFilter(Table()), "id = 2 OR id = 10");
+  EXPECT_EQ(Table().Filter(), listing);
+  EXPECT_FALSE(Table().Filtered());
+
+  Recipe().MenuUnmarkAllClick();
+  EXPECT_EQ(MarkedDrinksFilter(Table()), "");
+}
+
 }  // namespace
 }  // namespace zestoria::test
