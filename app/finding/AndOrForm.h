@@ -17,8 +17,6 @@ class TAndOrForm : public QDialog {
 
   // Shows |termText| and asks modally; true for AND, false for OR.
   bool ask(const QString& termText);
-  // The answer of the last question: true for AND.
-  bool choseAnd() const { return chose_and_; }
 
   QFrame* Bevel1 = nullptr;
   QLabel* Label1 = nullptr;

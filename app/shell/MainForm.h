@@ -85,7 +85,6 @@ class TMainForm : public QMainWindow, public TPageHost {
   // The word of the mode, as the status line shows it.
   QString modeWord() const { return ModeWord(mode_); }
   int64_t nextDrinkId() const { return catalogue_.NextDrinkId(); }
-  const QString& programDir() const { return programDir_; }
   // The three status panels' texts.
   QString statusText(int panel) const;
 

@@ -38,8 +38,6 @@ bool TUseHTMLHelp::HandleHelp(quint16 command, quint32 data, bool* call_help) {
 
 void SetApplicationHelpFile(const QString& path) { help_file = path; }
 
-QString ApplicationHelpFile() { return help_file; }
-
 void InstallHelpHandler(TUseHTMLHelp* handler) { installed_handler = handler; }
 
 bool ApplicationHelpCommand(quint16 command, quint32 data) {

@@ -24,7 +24,6 @@ class TUseHTMLHelp {
 
 // The application help file (the main window sets it at creation).
 void SetApplicationHelpFile(const QString& path);
-QString ApplicationHelpFile();
 
 // Installs |handler| (not owned) as the application's help handler; null
 // removes it.
