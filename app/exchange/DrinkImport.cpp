@@ -10,11 +10,15 @@ constexpr size_t kImportQuestionLength = 32;  // "Import " and the name, before 
 
 }  // namespace
 
-std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file) {
+std::vector<int32_t> InsertImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file,
+                                          const std::function<void(size_t)>& added) {
   std::vector<int32_t> ids;
   ids.reserve(file.drinks.size());
   try {
-    for (const TDrink& drink : file.drinks) ids.push_back(catalogue.InsertDrink(drink, false));
+    for (const TDrink& drink : file.drinks) {
+      ids.push_back(catalogue.InsertDrink(drink, false));
+      if (added) added(ids.size());
+    }
   } catch (...) {
     // Leave the image as it was: an import adds all of its drinks or none.
     for (int32_t id : ids) {
@@ -26,6 +30,11 @@ std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchan
     }
     throw;
   }
+  return ids;
+}
+
+std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file) {
+  std::vector<int32_t> ids = InsertImportedDrinks(catalogue, file);
   catalogue.SaveDatabase();
   return ids;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,14 @@ struct TImportResult {
 };
 
 // Adds every drink of |file| to |catalogue| in file order through
-// InsertDrink (next drink ids, no save each), then saves the image once.
-// Returns the new ids. When an insert fails, the drinks added so far are
-// deleted from the image again and the error propagates.
+// InsertDrink (next drink ids, no save). Returns the new ids; |added|, when
+// set, hears the number added so far after each drink. When an insert
+// fails, the drinks added so far are deleted from the image again and the
+// error propagates.
+std::vector<int32_t> InsertImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file,
+                                          const std::function<void(size_t)>& added = {});
+
+// InsertImportedDrinks, then saves the image once.
 std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file);
 
 // Reads and checks |file_name| whole (ReadExchangeFile: EFOpenError,

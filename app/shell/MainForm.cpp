@@ -584,7 +584,6 @@ void TMainForm::importDrinks(const QString& file_name, bool ask) {
   // Every drink goes into the image first; should one fail, those added
   // so far are taken out again and the list is left untouched.
   std::vector<int32_t> ids;
-  ids.reserve(file.drinks.size());
   {
     std::unique_ptr<QProgressDialog> progress;
     if (file.drinks.size() >= kProgressFrom) {
@@ -595,24 +594,12 @@ void TMainForm::importDrinks(const QString& file_name, bool ask) {
       progress->setCancelButton(nullptr);
       progress->setValue(0);
     }
-    try {
-      for (const TDrink& drink : file.drinks) {
-        ids.push_back(recipePage_->insertDrink(drink, false, false));
-        if (progress && ids.size() % kProgressStep == 0) {
-          progress->setValue(static_cast<int>(ids.size()));
-          QApplication::processEvents();
-        }
+    ids = zestoria::InsertImportedDrinks(catalogue_, file, [&progress](size_t added) {
+      if (progress && added % kProgressStep == 0) {
+        progress->setValue(static_cast<int>(added));
+        QApplication::processEvents();
       }
-    } catch (...) {
-      for (int32_t id : ids) {
-        try {
-          catalogue_.DeleteDrink(id, false);
-        } catch (...) {
-          // The insert's error is the one to report.
-        }
-      }
-      throw;
-    }
+    });
     if (progress) progress->setValue(static_cast<int>(ids.size()));
   }
 

@@ -63,38 +63,33 @@ struct TMainForm::TestAccess {
 };
 
 struct TRecipePage::TestAccess {
-  explicit TestAccess(TRecipePage& page)
-      : ListBox(page.ListBox), StaticTitle(page.StaticTitle), StaticAd(page.StaticAd),
-        StaticType(page.StaticType), StaticGlass(page.StaticGlass), StaticSeason(page.StaticSeason),
-        StaticTemp(page.StaticTemp), StaticIngred(page.StaticIngred), StaticDir(page.StaticDir),
-        EditType(page.EditType), EditGlass(page.EditGlass) {}
-  QListWidget* ListBox;
-  QLineEdit* StaticTitle;
-  QTextEdit* StaticAd;
-  QLineEdit* StaticType;
-  QLineEdit* StaticGlass;
-  QLineEdit* StaticSeason;
-  QLineEdit* StaticTemp;
-  QPlainTextEdit* StaticIngred;
-  QPlainTextEdit* StaticDir;
-  QComboBox* EditType;
-  QComboBox* EditGlass;
+  explicit TestAccess(TRecipePage& recipe) : page(recipe) {}
+  TRecipePage& page;
+  QListWidget* ListBox = page.ListBox;
+  QLineEdit* StaticTitle = page.StaticTitle;
+  QTextEdit* StaticAd = page.StaticAd;
+  QLineEdit* StaticType = page.StaticType;
+  QLineEdit* StaticGlass = page.StaticGlass;
+  QLineEdit* StaticSeason = page.StaticSeason;
+  QLineEdit* StaticTemp = page.StaticTemp;
+  QPlainTextEdit* StaticIngred = page.StaticIngred;
+  QPlainTextEdit* StaticDir = page.StaticDir;
+  QComboBox* EditType = page.EditType;
+  QComboBox* EditGlass = page.EditGlass;
 };
 
 struct TSearchPage::TestAccess {
-  explicit TestAccess(TSearchPage& page)
-      : SeaString(page.SeaString), SeaRadioAppend(page.SeaRadioAppend), SeaAnd(page.SeaAnd), SeaOr(page.SeaOr),
-        SeaSearch(page.SeaSearch), SeaClear(page.SeaClear), SeaUndo(page.SeaUndo),
-        RecentSearches(page.RecentSearches), OtherForm(page.OtherForm) {}
-  QTextEdit* SeaString;
-  QRadioButton* SeaRadioAppend;
-  QPushButton* SeaAnd;
-  QPushButton* SeaOr;
-  QPushButton* SeaSearch;
-  QPushButton* SeaClear;
-  QPushButton* SeaUndo;
-  QMenu* RecentSearches;
-  TOtherForm* OtherForm;
+  explicit TestAccess(TSearchPage& search) : page(search) {}
+  TSearchPage& page;
+  QTextEdit* SeaString = page.SeaString;
+  QRadioButton* SeaRadioAppend = page.SeaRadioAppend;
+  QPushButton* SeaAnd = page.SeaAnd;
+  QPushButton* SeaOr = page.SeaOr;
+  QPushButton* SeaSearch = page.SeaSearch;
+  QPushButton* SeaClear = page.SeaClear;
+  QPushButton* SeaUndo = page.SeaUndo;
+  QMenu* RecentSearches = page.RecentSearches;
+  TOtherForm* OtherForm = page.OtherForm;
 };
 
 namespace zestoria::test {
