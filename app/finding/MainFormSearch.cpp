@@ -6,14 +6,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QtMath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTextBlockFormat>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "catalogue/MainForm.h"
 #include "finding/AndOrForm.h"
@@ -204,6 +207,9 @@ void TMainForm::createSearchPage() {
   QTextBlockFormat centred;
   centred.setAlignment(Qt::AlignCenter);
   every.mergeBlockFormat(centred);
+  // As high as its lines are, so that it ends inside the page.
+  SeaInstruct->document()->setTextWidth(SeaInstruct->width());
+  SeaInstruct->setFixedHeight(std::min(46, qCeil(SeaInstruct->document()->size().height())));
   for (QTextEdit* text : {SeaString, SeaInstruct}) {
     QPalette palette = text->palette();
     palette.setColor(QPalette::Base, Qt::white);

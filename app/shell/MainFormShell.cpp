@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -33,6 +34,7 @@
 #include "shell/InstanceGuard.h"
 #include "shell/Pictures.h"
 #include "shell/Platform.h"
+#include "shell/ProgramFont.h"
 #include "shell/Splash.h"
 #include "shell/UseHTMLHelp.h"
 #include "tables/Database.h"
@@ -89,9 +91,6 @@ QToolButton* AddToolButton(QToolBar* bar, const QString& text, const QString& ic
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   button->setAutoRaise(true);
   button->setMinimumWidth(56);
-  QFont font = button->font();
-  font.setPointSizeF(font.pointSizeF() * 0.9);
-  button->setFont(font);
   bar->addWidget(button);
   return button;
 }
@@ -228,7 +227,7 @@ void TMainForm::createToolBars() {
   ToolBar1 = new QToolBar(TabRecipie);
   ToolBar1->setGeometry(0, 0, kClientWidth - 6, kToolBarHeight);
   ToolBar1->setIconSize(QSize(24, 24));
-  ToolBar1->setContentsMargins(0, 0, 0, 0);
+  ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
   ButPrevoius = AddToolButton(ToolBar1, QStringLiteral("Previous"), QStringLiteral("prior"), QStringLiteral("Previous drink"));
   ButNext = AddToolButton(ToolBar1, QStringLiteral("Next"), QStringLiteral("next"), QStringLiteral("Next drink"));
   ToolBar1->addSeparator();
@@ -242,7 +241,7 @@ void TMainForm::createToolBars() {
   ToolBar2 = new QToolBar(TabRecipie);
   ToolBar2->setGeometry(ToolBar1->geometry());
   ToolBar2->setIconSize(QSize(24, 24));
-  ToolBar2->setContentsMargins(0, 0, 0, 0);
+  ToolBar2->layout()->setContentsMargins(0, 0, 0, 0);
   ToolBar2->setAutoFillBackground(true);
   ButtonCommit = AddToolButton(ToolBar2, QStringLiteral("Commit"), QStringLiteral("add"), QStringLiteral("Store the drink"));
   ButtonCancel = AddToolButton(ToolBar2, QStringLiteral("Cancel"), QStringLiteral("cancel"), QStringLiteral("Abandon the changes (Escape)"));
@@ -342,10 +341,10 @@ void TMainForm::createRecipePage() {
 
   caption(QStringLiteral("Ingredients"), left, 222);
   StaticIngred = new QPlainTextEdit(page);
-  StaticIngred->setGeometry(labelX, 220, left + width - labelX, 78);
+  StaticIngred->setGeometry(labelX, 220, left + width - labelX, WholeLinesHeight(StaticIngred, 78));
   caption(QStringLiteral("Directions"), left, 304);
   StaticDir = new QPlainTextEdit(page);
-  StaticDir->setGeometry(labelX, 302, left + width - labelX, 79);
+  StaticDir->setGeometry(labelX, 302, left + width - labelX, WholeLinesHeight(StaticDir, 79));
   for (QPlainTextEdit* text : {StaticIngred, StaticDir}) {
     text->setTabChangesFocus(true);
     // The editor holds at most 1000 characters.
