@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPageSize>
 #include <QPixmap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -45,10 +47,11 @@ class ReportTest : public ::testing::Test {
     report.SetDataSet(&catalogue.DrinkTable());
   }
   QString PdfPath(const QString& name) const { return QDir(dir.path()).filePath(name); }
-  // Paints the report into a new PDF and returns its path.
+  // Paints the report into a new PDF on Letter paper and returns its path.
   QString PaintPdf(const QString& name) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
     printer.setOutputFileName(PdfPath(name));
     report.PaintOn(&printer);
     return PdfPath(name);
@@ -110,6 +113,44 @@ TEST_F(ReportTest, BandsFillSheetsAndTheTitleTakesRoomOnTheFirst) {
     EXPECT_EQ(per_sheet, c.per_sheet);
     EXPECT_EQ(PaintPdf(QStringLiteral("layout.pdf")).isEmpty(), false);
     EXPECT_EQ(PdfPageCount(PdfPath(QStringLiteral("layout.pdf"))), static_cast<int>(c.per_sheet.size()));
+  }
+}
+
+// The band area keeps its size on every paper the printer may hold: the
+// margins give way (alike on both sides) only where the paper is too small
+// for them, and never below the printer's least margins; Letter is the
+// printer's paper until it is set otherwise.
+TEST_F(ReportTest, TheBandAreaKeepsItsSizeOnThePrintersPaper) {
+  struct TCase {
+    QPageSize::PageSizeId paper;
+    double top_mm;
+    int band;
+    double left, top, height;  // band pixels
+    int per_sheet;
+  };
+  const double cards_top = 26.67 / 25.4 * 96;
+  const double a4_side = (210 / 25.4 * 96 - 720) / 2;
+  const std::vector<TCase> cases = {
+      {QPageSize::Letter, 12.7, 192, 48, 48, 960, 5},
+      {QPageSize::A4, 12.7, 192, a4_side, 48, 960, 5},
+      {QPageSize::Legal, 12.7, 192, 48, 48, 960, 5},  // taller: still five
+      {QPageSize::A4, 26.67, 288, a4_side, cards_top, 907.2, 3},
+      {QPageSize::A5, 12.7, 192, 0, 0, 210 / 25.4 * 96, 4},  // too small: down to no margins at all
+  };
+  EXPECT_EQ(report.Printer().pageLayout().pageSize().id(), QPageSize::Letter);
+  Fill(10);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(QPageSize(c.paper).name().toStdString() + " " + std::to_string(c.top_mm));
+    report.Page().top_mm = c.top_mm;
+    report.DetailBand().height = c.band;
+    report.Printer().setPageSize(QPageSize(c.paper));
+    const TReport::TSheetPlan plan = report.PlanSheet(report.Printer());
+    EXPECT_EQ(plan.paper.id(), c.paper);
+    EXPECT_NEAR(plan.width, 720, 0.01);
+    EXPECT_NEAR(plan.left, c.left, 0.01);
+    EXPECT_NEAR(plan.top, c.top, 0.01);
+    EXPECT_NEAR(plan.height, c.height, 0.1);
+    EXPECT_EQ(report.Layout().front().size(), static_cast<size_t>(std::min(c.per_sheet, 10)));
   }
 }
 
