@@ -25,6 +25,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/catalogue/MainFormFixture.h"
@@ -195,13 +196,34 @@ TEST_F(WindowCaptionsTest, PrintDialogShowsWholeCaptionsForBothPageTypes) {
   dialog->hide();
 }
 
-TEST_F(WindowCaptionsTest, SmallDialogsShowWholeCaptions) {
+// The AND/OR question shows a term that is too wide for it (an ingredient
+// typed in) cut short, with the whole term in its tip.
+TEST_F(WindowCaptionsTest, AndOrQuestionCutsAWideTermShort) {
   TAndOrForm and_or;
-  and_or.Label1->setText(QStringLiteral("Liquor = Blended Scotch Whisky"));
+  const QString wide = QStringLiteral("Other Ingredient(freshly squeezed blood orange juice) ");
+  for (const QString& term : {QStringLiteral("Liquor(Blended Scotch Whisky) "), wide}) {
+    SCOPED_TRACE(term.toStdString());
+    QStringList cropped;
+    QTimer::singleShot(0, &and_or, [&] {
+      cropped = CroppedParts(&and_or);
+      and_or.Button1->click();
+    });
+    EXPECT_TRUE(and_or.ask(term));
+    EXPECT_EQ(cropped.join(QLatin1Char('\n')).toStdString(), "");
+    if (term == wide) {
+      EXPECT_TRUE(and_or.Label1->text().endsWith(QChar(0x2026))) << and_or.Label1->text().toStdString();
+      EXPECT_EQ(and_or.Label1->toolTip(), wide);
+    } else {
+      EXPECT_EQ(and_or.Label1->text(), term);
+    }
+  }
+}
+
+TEST_F(WindowCaptionsTest, SmallDialogsShowWholeCaptions) {
   TOtherForm other;
   TTinyDBLoginForm login;
   TSplash splash;
-  for (QDialog* dialog : std::initializer_list<QDialog*>{&and_or, &other, &login, &splash}) {
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&other, &login, &splash}) {
     dialog->show();
     SCOPED_TRACE(dialog->objectName().toStdString());
     EXPECT_EQ(CroppedParts(dialog).join(QLatin1Char('\n')).toStdString(), "");
