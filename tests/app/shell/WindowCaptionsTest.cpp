@@ -13,20 +13,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
+#include <QRegularExpression>
 #include <QStyle>
-#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QToolBar>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/catalogue/MainFormFixture.h"
 #include "finding/AndOrForm.h"
