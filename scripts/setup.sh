@@ -15,6 +15,8 @@ PACKAGES=(
   libsqlite3-dev
   qt6-base-dev qt6-qpa-plugins
   libchm-dev fp-utils
+  poppler-utils
+  fonts-liberation
 )
 
 missing=()

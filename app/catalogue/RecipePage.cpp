@@ -22,6 +22,7 @@
 #include "catalogue/Vocabularies.h"
 #include "shell/Pictures.h"
 #include "shell/Platform.h"
+#include "shell/ProgramFont.h"
 
 namespace {
 
@@ -167,10 +168,10 @@ void TRecipePage::createRecipeTexts() {
   auto caption = [this](const QString& text, int x, int y) { AddCaption(this, text, x, y, 80); };
   caption(QStringLiteral("Ingredients"), kLeft, 222);
   StaticIngred = new QPlainTextEdit(this);
-  StaticIngred->setGeometry(kLabelX, 220, kLeft + kWidth - kLabelX, 78);
+  StaticIngred->setGeometry(kLabelX, 220, kLeft + kWidth - kLabelX, WholeLinesHeight(StaticIngred, 78));
   caption(QStringLiteral("Directions"), kLeft, 304);
   StaticDir = new QPlainTextEdit(this);
-  StaticDir->setGeometry(kLabelX, 302, kLeft + kWidth - kLabelX, 79);
+  StaticDir->setGeometry(kLabelX, 302, kLeft + kWidth - kLabelX, WholeLinesHeight(StaticDir, 79));
   for (QPlainTextEdit* text : {StaticIngred, StaticDir}) {
     text->setTabChangesFocus(true);
     // The editor holds at most 1000 characters.

@@ -32,7 +32,10 @@ TAndOrForm::TAndOrForm(QWidget* parent)
 }
 
 bool TAndOrForm::ask(const QString& termText) {
-  Label1->setText(termText);
+  // A term wider than the frame (an ingredient typed in) ends in "..."; the
+  // whole of it is in the tip.
+  Label1->setText(Label1->fontMetrics().elidedText(termText, Qt::ElideRight, Label1->contentsRect().width()));
+  Label1->setToolTip(Label1->text() == termText ? QString() : termText);
   exec();
   return chose_and_;
 }

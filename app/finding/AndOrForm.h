@@ -15,7 +15,8 @@ class TAndOrForm : public QDialog {
  public:
   explicit TAndOrForm(QWidget* parent = nullptr);
 
-  // Shows |termText| and asks modally; true for AND, false for OR.
+  // Shows |termText| (cut short with "..." when wider than the frame) and
+  // asks modally; true for AND, false for OR.
   bool ask(const QString& termText);
 
   QFrame* Bevel1 = nullptr;

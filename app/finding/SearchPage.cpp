@@ -10,9 +10,12 @@
 #include <QRadioButton>
 #include <QTextBlockFormat>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QtMath>
+#include <algorithm>
 
 #include "catalogue/CatalogueText.h"
 #include "finding/AndOrForm.h"
@@ -256,6 +259,9 @@ void TSearchPage::createPage() {
   QTextBlockFormat centred;
   centred.setAlignment(Qt::AlignCenter);
   every.mergeBlockFormat(centred);
+  // As high as its lines are, so that it ends inside the page.
+  SeaInstruct->document()->setTextWidth(SeaInstruct->width());
+  SeaInstruct->setFixedHeight(std::min(46, qCeil(SeaInstruct->document()->size().height())));
   for (QTextEdit* text : {SeaString, SeaInstruct}) {
     QPalette palette = text->palette();
     palette.setColor(QPalette::Base, Qt::white);

@@ -9,6 +9,9 @@
 #include <QRadioButton>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -31,14 +34,25 @@ constexpr int kFullTitleHeights[5] = {0, 192, 384, 576, 768};
 constexpr int kCardTitleHeights[3] = {0, 290, 576};
 
 // Fills |box| (an option group) with |count| radio buttons "1".."count"
-// one under another; the first is chosen.
+// one under another inside its frame, the box growing downwards when the
+// style's buttons need more room than it has; the first is chosen.
 void AddRowButtons(QGroupBox* box, QButtonGroup* group, QRadioButton** buttons, int count) {
-  const int top = 16;
-  const int step = (box->height() - top - 4) / count;
+  QStyleOptionGroupBox frame;
+  frame.initFrom(box);
+  frame.text = box->title();
+  frame.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+  frame.lineWidth = 1;
+  const QRect inside = box->style()->subControlRect(QStyle::CC_GroupBox, &frame, QStyle::SC_GroupBoxContents, box);
+  const int below = box->height() - inside.bottom() - 1;
+  // A pixel between one button's circle and the next.
+  const int row = std::max(box->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, box),
+                           box->fontMetrics().height()) + 1;
+  box->resize(box->width(), std::max(box->height(), inside.top() + count * row + below));
+  const int step = (box->height() - inside.top() - below) / count;
   for (int i = 0; i < count; ++i) {
     auto* button = new QRadioButton(QString::number(i + 1), box);
     button->setObjectName(box->objectName() + QString::number(i + 1));
-    button->setGeometry(8, top + step * i, box->width() - 12, step);
+    button->setGeometry(8, inside.top() + step * i, box->width() - 12, step);
     group->addButton(button, i + 1);
     buttons[i] = button;
   }

@@ -1,7 +1,9 @@
 // The two recipe layouts of the print dialog, built on a TReport: the full
 // page (five recipes a sheet, one under another) and the index cards (three
-// cards a sheet). Both print on Letter paper, portrait, in one column; the
-// title band is empty and only skips rows on the first sheet.
+// cards a sheet). Both are laid out on Letter paper, portrait, in one
+// column, and keep their bands' size and number a sheet on the paper the
+// printer set-up chooses (A4 among others); the title band is empty and
+// only skips rows on the first sheet.
 #pragma once
 
 #include <QString>

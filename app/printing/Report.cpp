@@ -183,23 +183,55 @@ TReportPage& TReport::Page() { return page_; }
 TReportBand& TReport::TitleBand() { return title_; }
 TReportBand& TReport::DetailBand() { return detail_; }
 
-QSizeF TReport::PaperPixels() const {
-  const QSizeF inches = QPageSize(page_.paper).size(QPageSize::Inch);
-  QSizeF pixels(inches.width() * kBandPixelsPerInch, inches.height() * kBandPixelsPerInch);
+QSizeF TReport::PaperPixels(const QPageSize& paper) const {
+  // Millimetres: the standard papers' exact sizes (inches are rounded).
+  const QSizeF mm = paper.size(QPageSize::Millimeter);
+  QSizeF pixels(MmToPixels(mm.width()), MmToPixels(mm.height()));
   if (page_.orientation == QPageLayout::Landscape) pixels.transpose();
   return pixels;
 }
 
-double TReport::BandWidth() const {
-  return PaperPixels().width() - MmToPixels(page_.left_mm) - MmToPixels(page_.right_mm);
+namespace {
+
+// The margin before the band area on one side of the sheet: the layout's
+// |before|, less half of what a |sheet| too short for |before| + |area| +
+// |after| lacks, but not less than the printer's |least|.
+double LeadingMargin(double before, double area, double after, double sheet, double least) {
+  const double shortfall = before + area + after - sheet;
+  return std::max(shortfall > 0 ? before - shortfall / 2 : before, least);
 }
 
-double TReport::UsableHeight() const {
-  return PaperPixels().height() - MmToPixels(page_.top_mm) - MmToPixels(page_.bottom_mm);
+double PixelsToMm(double pixels) { return pixels / kBandPixelsPerInch * kMillimetresPerInch; }
+
+}  // namespace
+
+TReport::TSheetPlan TReport::PlanSheet(const QPrinter& printer) const {
+  TSheetPlan plan;
+  plan.paper = printer.pageLayout().pageSize();
+  if (!plan.paper.isValid()) plan.paper = QPageSize(page_.paper);
+  QPageLayout printable = printer.pageLayout();
+  printable.setUnits(QPageLayout::Millimeter);
+  plan.least_mm = printable.minimumMargins();
+  const QMarginsF& least = plan.least_mm;
+
+  const QSizeF design = PaperPixels(QPageSize(page_.paper));
+  const double left = MmToPixels(page_.left_mm), right = MmToPixels(page_.right_mm);
+  const double top = MmToPixels(page_.top_mm), bottom = MmToPixels(page_.bottom_mm);
+  plan.width = design.width() - left - right;
+  const double area_height = design.height() - top - bottom;
+
+  const QSizeF sheet = PaperPixels(plan.paper);
+  plan.left = LeadingMargin(left, plan.width, right, sheet.width(), MmToPixels(least.left()));
+  plan.top = LeadingMargin(top, area_height, bottom, sheet.height(), MmToPixels(least.top()));
+  const double below = std::max(MmToPixels(least.bottom()), bottom - std::max(0.0, top - plan.top));
+  plan.height = std::max(0.0, std::min(area_height, sheet.height() - plan.top - below));
+  plan.margins_mm = QMarginsF(PixelsToMm(plan.left), PixelsToMm(plan.top),
+                              PixelsToMm(std::max(0.0, sheet.width() - plan.left - plan.width)),
+                              PixelsToMm(std::max(0.0, sheet.height() - plan.top - plan.height)));
+  return plan;
 }
 
-void TReport::Walk(const std::function<void(int sheet, const TPlacedBand& band)>& visit) {
-  const double usable = UsableHeight();
+void TReport::Walk(double usable, const std::function<void(int sheet, const TPlacedBand& band)>& visit) {
   int sheet = 0;
   int top = 0;
   bool sheet_used = false;
@@ -223,7 +255,7 @@ void TReport::Walk(const std::function<void(int sheet, const TPlacedBand& band)>
 
 std::vector<std::vector<TReport::TPlacedBand>> TReport::Layout() {
   std::vector<std::vector<TPlacedBand>> sheets;
-  Walk([&sheets](int sheet, const TPlacedBand& band) {
+  Walk(PlanSheet(Printer()).height, [&sheets](int sheet, const TPlacedBand& band) {
     if (sheet >= static_cast<int>(sheets.size())) sheets.resize(static_cast<size_t>(sheet) + 1);
     sheets[static_cast<size_t>(sheet)].push_back(band);
   });
@@ -241,7 +273,9 @@ void TReport::Paint(QPrinter* printer, int copies, const std::function<bool(int,
       if (!e.field.isEmpty() && data_set_ != nullptr) data_set_->FieldNamed(e.field.toStdString());
     }
   }
-  const int sheet_count = static_cast<int>(Layout().size());
+  const TSheetPlan plan = PlanSheet(*printer);
+  int sheet_count = 0;
+  Walk(plan.height, [&sheet_count](int sheet, const TPlacedBand&) { sheet_count = std::max(sheet_count, sheet + 1); });
   int first = 0;
   int last = sheet_count - 1;
   if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
@@ -254,10 +288,8 @@ void TReport::Paint(QPrinter* printer, int copies, const std::function<bool(int,
 
   // The whole sheet is the painting area (origin at the paper's corner);
   // the margins are kept by the placement below.
-  printer->setPageLayout(QPageLayout(
-      QPageSize(page_.paper), page_.orientation,
-      QMarginsF(page_.left_mm, page_.top_mm, page_.right_mm, page_.bottom_mm),
-      QPageLayout::Millimeter));
+  printer->setPageLayout(QPageLayout(plan.paper, page_.orientation, plan.margins_mm, QPageLayout::Millimeter,
+                                     plan.least_mm));
   printer->setFullPage(true);
 
   QPainter painter;
@@ -269,14 +301,14 @@ void TReport::Paint(QPrinter* printer, int copies, const std::function<bool(int,
   TDeviceMap map;
   map.sx = printer->logicalDpiX() / kBandPixelsPerInch;
   map.sy = printer->logicalDpiY() / kBandPixelsPerInch;
-  map.origin = QPointF(MmToPixels(page_.left_mm) * map.sx, MmToPixels(page_.top_mm) * map.sy);
-  const double width = BandWidth();
+  map.origin = QPointF(plan.left * map.sx, plan.top * map.sy);
+  const double width = plan.width;
 
   int painted = 0;  // sheets begun so far, over every copy
   bool stopped = false;
   for (int copy = 0; copy < copies && !stopped; ++copy) {
     int current = -1;  // the sheet being painted in this copy
-    Walk([&](int sheet, const TPlacedBand& placed) {
+    Walk(plan.height, [&](int sheet, const TPlacedBand& placed) {
       if (stopped || sheet < first || sheet > last) return;
       if (sheet != current) {
         if (on_sheet) {
@@ -305,7 +337,10 @@ void TReport::Paint(QPrinter* printer, int copies, const std::function<bool(int,
 }
 
 QPrinter& TReport::Printer() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (!printer_) {
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer_->setPageSize(QPageSize(page_.paper));
+  }
   return *printer_;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QMarginsF>
 #include <QObject>
 #include <QPageLayout>
 #include <QPageSize>
@@ -24,7 +25,13 @@ class TTDEDataSet;
 
 namespace zestoria {
 
-// Page set-up of a report: paper, orientation, margins in millimetres, columns.
+// Page set-up of a report: paper, orientation, margins in millimetres,
+// columns. The paper is the one the layout was made for and the one the
+// report's printer starts with; the band area is that paper less the
+// margins. On the printer's own paper the band area keeps its size (so
+// the elements keep theirs and a sheet holds as many bands): a paper too
+// narrow or too short for it and the margins takes the shortfall from the
+// two margins of that side alike, down to the printer's minimum margins.
 struct TReportPage {
   QPageSize::PageSizeId paper = QPageSize::Letter;
   QPageLayout::Orientation orientation = QPageLayout::Portrait;
@@ -87,20 +94,32 @@ class TReport : public QObject {
   TReportBand& TitleBand();   // printed once at the start (height 0 = nothing)
   TReportBand& DetailBand();  // printed once per record; a band that does not fit starts a new sheet
 
-  // Where every band lands: per sheet, the bands with kind ("title" /
-  // "detail"), record number (0-based, -1 for the title) and top in pixels
-  // below the top margin.
+  // Where every band lands on the paper of Printer(): per sheet, the bands
+  // with kind ("title" / "detail"), record number (0-based, -1 for the
+  // title) and top in pixels below the top margin.
   struct TPlacedBand {
     QString kind;
     int record = -1;
     int top = 0;
   };
   std::vector<std::vector<TPlacedBand>> Layout();
-  // Paints every sheet (or the printer's page range) on |printer|; the one
-  // routine behind print, preview and tests.
+  // Paints every sheet (or the printer's page range) on |printer|, on its
+  // paper, in portrait; the one routine behind print, preview and tests.
   void PaintOn(QPrinter* printer);
 
-  // The report engine's printer (the printer setup's choice, copies, page range).
+  // Where the band area lies on a sheet of a printer's paper.
+  struct TSheetPlan {
+    QPageSize paper;
+    QMarginsF margins_mm;  // left, top, right, bottom
+    QMarginsF least_mm;    // the printer's minimum margins
+    double left = 0, top = 0;  // band pixels from the paper's corner
+    double width = 0;          // of a band
+    double height = 0;         // from the top margin down to the bottom one
+  };
+  TSheetPlan PlanSheet(const QPrinter& printer) const;
+
+  // The report engine's printer (the printer setup's choice of printer and
+  // paper, copies, page range); it starts on Page().paper.
   QPrinter& Printer();
   // Printer setup through Platform().PrinterSetup(Printer()); false when cancelled.
   bool PrinterSetup();
@@ -111,14 +130,12 @@ class TReport : public QObject {
   void Preview();
 
  private:
-  // The paper, the band width and the height below the top margin down to
-  // the bottom margin, in band pixels.
-  QSizeF PaperPixels() const;
-  double BandWidth() const;
-  double UsableHeight() const;
-  // Walks the data set and places the bands; |visit| is called for every
-  // band with the cursor on its record. Layout and painting both use it.
-  void Walk(const std::function<void(int sheet, const TPlacedBand& band)>& visit);
+  // |paper| in band pixels, in the page set-up's orientation.
+  QSizeF PaperPixels(const QPageSize& paper) const;
+  // Walks the data set and places the bands on sheets whose band area is
+  // |height| band pixels high; |visit| is called for every band with the
+  // cursor on its record. Layout and painting both use it.
+  void Walk(double height, const std::function<void(int sheet, const TPlacedBand& band)>& visit);
   // Paints the printer's range of sheets |copies| times over on |printer|;
   // |on_sheet| (may be empty) is told before each sheet (number among
   // those painted, count) and returns false to stop (the job is aborted).

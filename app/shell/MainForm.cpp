@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QScreen>
@@ -34,6 +35,7 @@
 #include "shell/InstanceGuard.h"
 #include "shell/Pictures.h"
 #include "shell/Platform.h"
+#include "shell/ProgramFont.h"
 #include "shell/Splash.h"
 #include "shell/UseHTMLHelp.h"
 
@@ -95,9 +97,6 @@ QToolButton* AddToolButton(QToolBar* bar, const QString& text, const QString& ic
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   button->setAutoRaise(true);
   button->setMinimumWidth(56);
-  QFont font = button->font();
-  font.setPointSizeF(font.pointSizeF() * 0.9);
-  button->setFont(font);
   bar->addWidget(button);
   return button;
 }
@@ -248,7 +247,7 @@ void TMainForm::createToolBars() {
   ToolBar1 = new QToolBar(recipePage_);
   ToolBar1->setGeometry(0, 0, kClientWidth - 6, kToolBarHeight);
   ToolBar1->setIconSize(QSize(24, 24));
-  ToolBar1->setContentsMargins(0, 0, 0, 0);
+  ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
   ButPrevoius = AddToolButton(ToolBar1, QStringLiteral("Previous"), QStringLiteral("prior"), QStringLiteral("Previous drink"));
   ButNext = AddToolButton(ToolBar1, QStringLiteral("Next"), QStringLiteral("next"), QStringLiteral("Next drink"));
   ToolBar1->addSeparator();
@@ -262,7 +261,7 @@ void TMainForm::createToolBars() {
   ToolBar2 = new QToolBar(recipePage_);
   ToolBar2->setGeometry(ToolBar1->geometry());
   ToolBar2->setIconSize(QSize(24, 24));
-  ToolBar2->setContentsMargins(0, 0, 0, 0);
+  ToolBar2->layout()->setContentsMargins(0, 0, 0, 0);
   ToolBar2->setAutoFillBackground(true);
   ButtonCommit = AddToolButton(ToolBar2, QStringLiteral("Commit"), QStringLiteral("add"), QStringLiteral("Store the drink"));
   ButtonCancel = AddToolButton(ToolBar2, QStringLiteral("Cancel"), QStringLiteral("cancel"), QStringLiteral("Abandon the changes (Escape)"));

@@ -14,6 +14,7 @@
 #include "shell/LoginForm.h"
 #include "shell/Pictures.h"
 #include "shell/Platform.h"
+#include "shell/ProgramFont.h"
 #include "shell/Splash.h"
 #include "shell/UseHTMLHelp.h"
 #include "tables/WaitCursor.h"
@@ -112,6 +113,7 @@ int RunProgram() {
   QApplication::setApplicationName(QStringLiteral("zestoria"));
   QApplication::setApplicationDisplayName(QString::fromLatin1(kTitle));
   QApplication::setWindowIcon(ApplicationIcon());
+  UseProgramFont();
   InstallShellHooks();
 
   // The program's own path is the real executable, so a link to it (as

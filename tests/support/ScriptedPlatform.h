@@ -83,6 +83,7 @@ class TScriptedPlatform : public TPlatform {
   QStringList save_filters;
   bool printer_setup_answer = true;
   int printer_setups = 0;
+  std::function<void(QPrinter&)> printer_setup_choice;  // what the user picks in a set-up that is not cancelled
   // Every preview paints into a PDF in a temporary folder; the last one's path.
   int previews = 0;
   QString last_preview_pdf;
@@ -95,8 +96,9 @@ class TScriptedPlatform : public TPlatform {
     save_file_names.pop_front();
     return name;
   }
-  bool PrinterSetup(QPrinter&) override {
+  bool PrinterSetup(QPrinter& printer) override {
     ++printer_setups;
+    if (printer_setup_answer && printer_setup_choice) printer_setup_choice(printer);
     return printer_setup_answer;
   }
   void ShowPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override {

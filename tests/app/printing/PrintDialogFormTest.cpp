@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QPageSize>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
 #include <string>
@@ -379,6 +382,89 @@ TEST_F(PrintDialogTest, MarkedDrinksAreFoundFromTheFirstRecordWhereverTheTableSt
 
   Recipe().MenuUnmarkAllClick();
   EXPECT_EQ(MarkedDrinksFilter(Table()), "");
+}
+
+// The box around every pixel of |sheet| that is not (nearly) white.
+QRect InkBox(const QImage& sheet) {
+  QRect box;
+  for (int y = 0; y < sheet.height(); ++y)
+    for (int x = 0; x < sheet.width(); ++x)
+      if (qGray(sheet.pixel(x, y)) < 160) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+// Letter is the paper until the user's printer set-up picks another. On
+// A4 the bands keep their size and number per sheet and sit within the
+// sheet: the 720-pixel band (7.5 inches) centred between side margins
+// narrower than Letter's 12.7 mm, the layout's top margin kept.
+TEST_F(PrintDialogTest, OnA4TheLayoutsKeepTheirBandsAndSitWithinTheSheet) {
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  ASSERT_FALSE(pdftoppm.isEmpty()) << "pdftoppm is not installed (package poppler-utils)";
+  AddDrinks(4);
+  ASSERT_EQ(RecipeUi().ListBox->count(), 10);
+  platform.printer_setup_choice = [](QPrinter& printer) { printer.setPageSize(QPageSize(QPageSize::A4)); };
+  const QSizeF letter = QPageSize(QPageSize::Letter).size(QPageSize::Point);
+  const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
+  // 48 dots an inch: half a band pixel a dot.
+  const double a4_side = (a4.width() / 72 * 96 - 720) / 2;
+  struct TCase {
+    bool full_page;
+    bool set_up_a4;
+    QSizeF paper;
+    std::vector<int> details;
+    double left, top;  // band pixels from the paper's corner to the band area
+  };
+  const TCase cases[] = {{true, false, letter, {5, 5}, 48, 48},
+                         {true, true, a4, {5, 5}, a4_side, 48},
+                         {false, false, letter, {3, 3, 3, 1}, 48, 26.67 / 25.4 * 96},
+                         {false, true, a4, {3, 3, 3, 1}, a4_side, 26.67 / 25.4 * 96}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.full_page ? "full page" : "cards") << (c.set_up_a4 ? " on A4" : ""));
+    QString pdf;
+    user = [&](TThePrintDialog& d) {
+      Choose(c.full_page, 1);
+      if (c.set_up_a4) d.ButtonPrintSetup->click();
+      pdf = NextPdf();
+      d.ButtonPrint->click();
+    };
+    form->MenuPrintListClick();
+    const std::vector<QSizeF> pages = PdfPageSizes(pdf);
+    ASSERT_EQ(pages.size(), c.details.size());
+    for (const QSizeF& page : pages) {
+      EXPECT_NEAR(page.width(), c.paper.width(), 1);
+      EXPECT_NEAR(page.height(), c.paper.height(), 1);
+    }
+    TReport& layout = c.full_page ? dialog->Layout1() : dialog->Layout2();
+    Table().SetFiltered(true);  // the state the report printed in
+    EXPECT_EQ(DetailsPerSheet(layout), c.details);
+    Table().SetFiltered(false);
+
+    const QString prefix = pdf.chopped(4);
+    ASSERT_EQ(QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("48"), QStringLiteral("-f"),
+                                           QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), pdf, prefix}),
+              0);
+    const QImage sheet(prefix + QStringLiteral("-1.ppm"));
+    ASSERT_FALSE(sheet.isNull());
+    EXPECT_NEAR(sheet.width(), c.paper.width() / 72 * 48, 1);
+    const QRect ink = InkBox(sheet);
+    if (c.full_page) {
+      // The lines along the five bands' edges span the band area exactly.
+      EXPECT_NEAR(ink.left(), c.left / 2, 1.5);
+      EXPECT_NEAR(ink.right(), (c.left + 720) / 2, 1.5);
+      EXPECT_NEAR(ink.top(), c.top / 2, 1.5);
+      EXPECT_NEAR(ink.bottom(), (c.top + 5 * 192) / 2, 1.5);
+      for (int band = 0; band < 5; ++band)
+        EXPECT_LT(qGray(sheet.pixel(sheet.width() / 2, static_cast<int>((c.top + band * 192) / 2 + 0.5))), 160) << band;
+    } else {
+      // The cards' texts and pictures lie within the band area.
+      EXPECT_GE(ink.left(), c.left / 2 - 1);
+      EXPECT_LE(ink.right(), (c.left + 720) / 2 + 1);
+      EXPECT_GE(ink.top(), c.top / 2 - 1);
+      EXPECT_LE(ink.bottom(), (c.top + 3 * 288) / 2 + 1);
+    }
+    EXPECT_LT(ink.right(), sheet.width() - 1);
+    EXPECT_LT(ink.bottom(), sheet.height() - 1);
+  }
 }
 
 }  // namespace
