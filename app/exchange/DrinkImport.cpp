@@ -11,10 +11,18 @@ constexpr size_t kImportQuestionLength = 32;  // "Import " and the name, before 
 }  // namespace
 
 std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file) {
+  return AddDrinks(catalogue, file.drinks);
+}
+
+std::vector<int32_t> AddDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,
+                               const std::function<void(size_t, size_t)>& progress) {
   std::vector<int32_t> ids;
-  ids.reserve(file.drinks.size());
+  ids.reserve(drinks.size());
   try {
-    for (const TDrink& drink : file.drinks) ids.push_back(catalogue.InsertDrink(drink, false));
+    for (const TDrink& drink : drinks) {
+      ids.push_back(catalogue.InsertDrink(drink, false));
+      if (progress) progress(ids.size(), drinks.size());
+    }
   } catch (...) {
     // Leave the image as it was: an import adds all of its drinks or none.
     for (int32_t id : ids) {

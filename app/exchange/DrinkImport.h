@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,13 @@ struct TImportResult {
   std::string collectionName;  // from the file's header (Windows-1252)
   std::vector<int32_t> ids;    // the new drinks' ids, in file order
 };
+
+// Adds |drinks| to |catalogue| in order through InsertDrink (next drink
+// ids, no save each), calling |progress| (drinks added, all) after each,
+// then saves the image once. When an insert fails, the drinks added so far
+// are deleted from the image again and the error propagates.
+std::vector<int32_t> AddDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,
+                               const std::function<void(size_t, size_t)>& progress = {});
 
 // Adds every drink of |file| to |catalogue| in file order through
 // InsertDrink (next drink ids, no save each), then saves the image once.
