@@ -305,12 +305,19 @@ TIngredientParts SplitIngredientLine(const std::string& line) {
   const double amount = std::strtod(number.c_str(), &end);
   if (!end || *end != '\0' || !std::isfinite(amount) || amount == 0) return whole;
   const size_t second = line.find(' ', first + 1);
-  if (second == std::string::npos) return whole;
-  TIngredientParts parts{amount, line.substr(first + 1, second - first - 1), line.substr(second + 1)};
-  if (BarAssistantIngredientLine(parts.amount, 0, parts.units, parts.name) == line) return parts;
+  if (second != std::string::npos) {
+    const std::string units = line.substr(first + 1, second - first - 1);
+    const bool word = !units.empty() && std::all_of(units.begin(), units.end(), [](char c) {
+      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
+    });
+    TIngredientParts parts{amount, units, line.substr(second + 1)};
+    if (word && BarAssistantIngredientLine(parts.amount, 0, parts.units, parts.name) == line) return parts;
+  }
   // "2 Limes": a count without units.
   TIngredientParts count{amount, "", line.substr(first + 1)};
-  if (BarAssistantIngredientLine(count.amount, 0, count.units, count.name) == line) return count;
+  if (count.name.find_first_of("0123456789") != 0 &&
+      BarAssistantIngredientLine(count.amount, 0, count.units, count.name) == line)
+    return count;
   return whole;
 }
 
