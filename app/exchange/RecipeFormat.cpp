@@ -175,7 +175,8 @@ std::optional<TRecipeFormat> RecogniseJson(const json& document) {
   return std::nullopt;
 }
 
-TRecipeFormat RecogniseFormat(const std::vector<uint8_t>& bytes, const std::string& file_name) {
+TRecipeFormat RecogniseFormat(const std::vector<uint8_t>& bytes, const std::string& file_name,
+                              json* document) {
   const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   if (all.size() >= 4 && (all.substr(0, 4) == std::string_view("PK\x03\x04", 4) ||
                           all.substr(0, 4) == std::string_view("PK\x05\x06", 4)))
@@ -195,7 +196,9 @@ TRecipeFormat RecogniseFormat(const std::vector<uint8_t>& bytes, const std::stri
   if (c == '<') return TRecipeFormat::rfJsonLd;
   if (c == '{' || c == '[') {
     if (hint == TRecipeFormat::rfJsonLd) return *hint;
-    const std::optional<TRecipeFormat> found = RecogniseJson(ParseJsonText(text, file_name));
+    json parsed = ParseJsonText(text, file_name);
+    const std::optional<TRecipeFormat> found = RecogniseJson(parsed);
+    if (document) *document = std::move(parsed);
     if (found) return *found;
     throw ENoRecipeError(file_name + " holds JSON of no recipe format this program reads: no recipe");
   }

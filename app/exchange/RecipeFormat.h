@@ -64,7 +64,10 @@ struct TRecipeBatch {
 // Recognises the format of |bytes| from their content; |file_name|'s
 // extension only decides between formats the content leaves open. Throws
 // ERecipeFileError naming the file when the content fits no format.
-TRecipeFormat RecogniseFormat(const std::vector<uint8_t>& bytes, const std::string& file_name);
+// When |document| is given and the content had to be parsed as JSON to
+// tell its format, the parsed document is left there (so it is parsed once).
+TRecipeFormat RecogniseFormat(const std::vector<uint8_t>& bytes, const std::string& file_name,
+                              nlohmann::json* document = nullptr);
 
 // The JSON formats: which of them a parsed document is; nullopt when none.
 std::optional<TRecipeFormat> RecogniseJson(const nlohmann::json& document);

@@ -35,14 +35,15 @@ char FirstCharacter(std::string_view text) {
 }
 
 TRecipeBatch ReadBatch(const std::vector<uint8_t>& bytes, const std::string& file_name,
-                       TRecipeFormat format) {
+                       TRecipeFormat format, nlohmann::json* parsed) {
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   if (format == TRecipeFormat::rfCsv) return ReadCsvRecipes(text, file_name);
   if (format == TRecipeFormat::rfBarAssistant && IsZip(bytes))
     return ReadBarAssistantZip(bytes, file_name);
   if (format == TRecipeFormat::rfJsonLd && FirstCharacter(text) == '<')
     return ReadJsonLdPage(text, file_name);
-  const nlohmann::json document = ParseJsonText(text, file_name);
+  const nlohmann::json document =
+      parsed && !parsed->is_discarded() ? std::move(*parsed) : ParseJsonText(text, file_name);
   switch (format) {
     case TRecipeFormat::rfJsonLd:
       return ReadJsonLd(document, file_name);
@@ -76,7 +77,8 @@ std::string NameKey(const std::string& name) {
 TRecipeFile ReadRecipeBytes(const std::vector<uint8_t>& bytes, const std::string& file_name,
                             std::optional<TRecipeFormat> format) {
   TRecipeFile file;
-  file.format = format ? *format : RecogniseFormat(bytes, file_name);
+  nlohmann::json document(nlohmann::json::value_t::discarded);
+  file.format = format ? *format : RecogniseFormat(bytes, file_name, &document);
   if (file.format == TRecipeFormat::rfZdr) {
     TExchangeFile zdr = ParseExchangeFile(bytes);
     file.collectionName = zdr.collectionName;
@@ -86,7 +88,7 @@ TRecipeFile ReadRecipeBytes(const std::vector<uint8_t>& bytes, const std::string
     return file;
   }
 
-  TRecipeBatch batch = ReadBatch(bytes, file_name, file.format);
+  TRecipeBatch batch = ReadBatch(bytes, file_name, file.format, &document);
   file.withoutRecipe = batch.withoutRecipe;
   file.incomplete = batch.incomplete;
   file.recordCount = static_cast<int32_t>(batch.recipes.size() + batch.withoutRecipe + batch.incomplete);

@@ -125,13 +125,17 @@ std::string AsciiLower(std::string_view text) {
 
 bool HasWord(std::string_view haystack, std::string_view word) {
   if (word.empty() || haystack.size() < word.size()) return false;
-  const std::string text = AsciiLower(haystack);
-  const std::string needle = AsciiLower(word);
-  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
-    const bool starts = at == 0 || !IsAsciiAlnum(text[at - 1]);
-    const size_t end = at + needle.size();
-    const bool ends = end == text.size() || !IsAsciiAlnum(text[end]);
-    if (starts && ends) return true;
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  const char first = lower(word[0]);
+  const size_t last = haystack.size() - word.size();
+  for (size_t at = 0; at <= last; ++at) {
+    if (lower(haystack[at]) != first) continue;
+    if (at > 0 && IsAsciiAlnum(haystack[at - 1])) continue;
+    const size_t end = at + word.size();
+    if (end < haystack.size() && IsAsciiAlnum(haystack[end])) continue;
+    size_t i = 1;
+    while (i < word.size() && lower(haystack[at + i]) == lower(word[i])) ++i;
+    if (i == word.size()) return true;
   }
   return false;
 }
