@@ -255,14 +255,6 @@ bool IsCocktailEntry(const std::string& name) {
          (parent.size() > 10 && parent.compare(parent.size() - 10, 10, "/cocktails") == 0);
 }
 
-// A catalogue text's "\r\n" lines joined with "\n".
-std::string JoinedLines(const std::string& text) {
-  std::string out;
-  const std::vector<std::string> lines = SplitLines(text);
-  for (size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];
-  return out;
-}
-
 }  // namespace
 
 std::string BarAssistantIngredientLine(double amount, double amount_max, const std::string& units,
@@ -407,7 +399,7 @@ std::string BuildBarAssistant(const std::vector<TDrink>& drinks) {
     cocktail["name"] = FromCatalogueText(drink.name);
     cocktail["instructions"] = FromCatalogueText(drink.directions.empty()
                                                      ? std::string()
-                                                     : JoinedLines(drink.directions));
+                                                     : JoinedLines(drink.directions, "\n"));
     cocktail["description"] = FromCatalogueText(drink.comment);
     cocktail["source"] = kOwnSource;
     cocktail["garnish"] = nullptr;

@@ -7,33 +7,15 @@
 
 namespace zestoria {
 
-namespace {
-
 using nlohmann::json;
-
-// Whitespace collapsed (measures such as "1 1/2 oz \n").
-std::string Collapsed(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-      if (!out.empty() && out.back() != ' ') out += ' ';
-    } else {
-      out += c;
-    }
-  }
-  if (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
-
-}  // namespace
 
 TRecipe CocktailDbRecipe(const json& drink, const std::string& place) {
   TRecipe recipe;
   recipe.name = StringAt(drink, "strDrink", place);
   for (int i = 1; i <= 15; ++i) {
     const std::string n = std::to_string(i);
-    const std::string ingredient = Collapsed(StringAt(drink, ("strIngredient" + n).c_str(), place));
-    const std::string measure = Collapsed(StringAt(drink, ("strMeasure" + n).c_str(), place));
+    const std::string ingredient = CollapseBlanks(StringAt(drink, ("strIngredient" + n).c_str(), place));
+    const std::string measure = CollapseBlanks(StringAt(drink, ("strMeasure" + n).c_str(), place));
     if (ingredient.empty()) continue;
     recipe.ingredients.push_back(measure.empty() ? ingredient : measure + " " + ingredient);
     recipe.temperatureText += measure + "\n";

@@ -196,12 +196,7 @@ TRecipeBatch ReadCsvRecipes(std::string_view text, const std::string& file_name)
 
 std::string BuildCsv(const std::vector<TDrink>& drinks) {
   std::string out = CsvRow(kOwnColumns);
-  auto lines = [](const std::string& text) {
-    std::string joined;
-    const std::vector<std::string> parts = SplitLines(text);
-    for (size_t i = 0; i < parts.size(); ++i) joined += (i ? "\n" : "") + parts[i];
-    return FromCatalogueText(joined);
-  };
+  auto lines = [](const std::string& text) { return FromCatalogueText(JoinedLines(text, "\n")); };
   for (const TDrink& drink : drinks) {
     out += CsvRow({FromCatalogueText(drink.name), typeName(drink.type), glassName(drink.glass),
                    seasonName(drink.season), tempName(drink.temp),

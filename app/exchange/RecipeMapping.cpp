@@ -160,9 +160,7 @@ std::string JoinLines(const std::vector<std::string>& lines, const char* separat
 }
 
 // Texts with "\n" lines as the catalogue keeps them ("\r\n").
-std::string CatalogueLines(const std::string& text) {
-  return JoinLines(SplitLines(text), "\r\n");
-}
+std::string CatalogueLines(const std::string& text) { return JoinedLines(text, "\r\n"); }
 
 }  // namespace
 

@@ -98,6 +98,18 @@ const icu::Transliterator* ToLatin() {
   return latin.get();
 }
 
+// UTF-8 |text| as Unicode in NFC (malformed bytes as U+FFFD).
+icu::UnicodeString NfcOf(std::string_view text) {
+  icu::UnicodeString unicode =
+      icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+  if (const icu::Normalizer2* nfc = Nfc()) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString normal = nfc->normalize(unicode, status);
+    if (U_SUCCESS(status)) return normal;
+  }
+  return unicode;
+}
+
 // The Windows-1252 byte of |cp|; -1 when the code page lacks it.
 int Cp1252Byte(UChar32 cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
@@ -226,19 +238,13 @@ std::string StripMarkdown(std::string_view text) {
 std::string NormaliseUnicode(std::string_view text) {
   const bool ascii = std::all_of(text.begin(), text.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  icu::UnicodeString unicode;
   if (ascii) {
     std::string out(text);
     for (char& c : out)
       if (c == '\t' || c == '\f' || c == '\v') c = ' ';
     return out;
   }
-  unicode = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-  if (const icu::Normalizer2* nfc = Nfc()) {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString normal = nfc->normalize(unicode, status);
-    if (U_SUCCESS(status)) unicode = normal;
-  }
+  const icu::UnicodeString unicode = NfcOf(text);
   std::string out;
   out.reserve(text.size());
   for (int32_t i = 0; i < unicode.length();) {
@@ -269,9 +275,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-namespace {
+std::string JoinedLines(std::string_view text, const char* separator) {
+  std::string out;
+  const std::vector<std::string> lines = SplitLines(text);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i) out += separator;
+    out += lines[i];
+  }
+  return out;
+}
 
-// Blanks collapsed to one and trimmed.
 std::string CollapseBlanks(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -285,8 +298,6 @@ std::string CollapseBlanks(std::string_view text) {
   if (!out.empty() && out.back() == ' ') out.pop_back();
   return out;
 }
-
-}  // namespace
 
 std::string CleanLine(std::string_view text) {
   return CollapseBlanks(NormaliseUnicode(StripTags(DecodeEntities(text))));
@@ -315,13 +326,7 @@ std::string ToCatalogueText(std::string_view text, size_t* replaced) {
   const bool ascii = std::all_of(text.begin(), text.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) return std::string(text);
-  icu::UnicodeString unicode =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-  if (const icu::Normalizer2* nfc = Nfc()) {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString normal = nfc->normalize(unicode, status);
-    if (U_SUCCESS(status)) unicode = normal;
-  }
+  const icu::UnicodeString unicode = NfcOf(text);
   std::string out;
   out.reserve(text.size());
   for (int32_t i = 0; i < unicode.length();) {

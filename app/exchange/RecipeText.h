@@ -40,6 +40,11 @@ std::string CleanText(std::string_view text, bool markdown);
 
 // The lines of |text|, split at "\r\n", "\n" or "\r".
 std::vector<std::string> SplitLines(std::string_view text);
+// The lines of |text| joined again with |separator| ("\n" or "\r\n").
+std::string JoinedLines(std::string_view text, const char* separator);
+
+// |text| with every run of blanks and line breaks as one blank, trimmed.
+std::string CollapseBlanks(std::string_view text);
 
 // UTF-8 |text| (normalised to NFC) as Windows-1252. A character the code
 // page lacks is transliterated to Latin letters (é stays, № becomes "No",
