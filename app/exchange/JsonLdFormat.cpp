@@ -143,9 +143,11 @@ bool MentionsAlcohol(const std::vector<std::string>& ingredients) {
       "pisco",    "cachaca",  "grappa",   "ouzo",     "sambuca",   "amaretto", "triple sec",
       "bitters",  "lillet",   "cynar",    "fernet",   "calvados",  "armagnac", "limoncello",
       "spirit",   "alcohol",  "rye",      "mead",     "soju",      "eggnog",   "bénédictine"};
-  for (const std::string& line : ingredients)
+  for (const std::string& line : ingredients) {
+    const std::string lower = AsciiLower(line);
     for (const char* word : kWords)
-      if (HasWord(line, word)) return true;
+      if (HasLowerWord(lower, word)) return true;
+  }
   return false;
 }
 

@@ -108,7 +108,7 @@ std::string GlassKey(std::string_view name) {
 std::optional<int32_t> GlassFromWords(const std::string& key, bool in_text) {
   for (const TGlassWord& word : kGlassWords) {
     if (in_text && !word.inText) continue;
-    if (HasWord(key, word.words)) return glassCode(word.glass);
+    if (HasLowerWord(key, word.words)) return glassCode(word.glass);
   }
   return std::nullopt;
 }

@@ -152,6 +152,16 @@ bool HasWord(std::string_view haystack, std::string_view word) {
   return false;
 }
 
+bool HasLowerWord(std::string_view haystack, std::string_view word) {
+  if (word.empty()) return false;
+  for (size_t at = haystack.find(word); at != std::string_view::npos; at = haystack.find(word, at + 1)) {
+    const size_t end = at + word.size();
+    if ((at == 0 || !IsAsciiAlnum(haystack[at - 1])) && (end == haystack.size() || !IsAsciiAlnum(haystack[end])))
+      return true;
+  }
+  return false;
+}
+
 std::string Trim(std::string_view text) {
   size_t begin = 0, end = text.size();
   while (begin < end && (IsBlank(text[begin]) || text[begin] == '\n' || text[begin] == '\r')) ++begin;

@@ -61,6 +61,8 @@ std::string AsciiLower(std::string_view text);
 // True when |haystack| holds |word| (ASCII, any case) with no letter or
 // digit directly before or after it.
 bool HasWord(std::string_view haystack, std::string_view word);
+// The same for a |haystack| and |word| already in lower case (faster).
+bool HasLowerWord(std::string_view haystack, std::string_view word);
 
 // |text| without blanks at either end.
 std::string Trim(std::string_view text);
