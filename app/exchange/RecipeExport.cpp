@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "exchange/BarAssistantFormat.h"
-#include "exchange/CsvFormat.h"
+#include "exchange/BarAssistantRecipes.h"
+#include "exchange/CsvRecipes.h"
 #include "exchange/ExchangeWriter.h"
-#include "exchange/JsonLdFormat.h"
+#include "exchange/JsonLdRecipes.h"
 #include "exchange/RecipeText.h"
 #include "platform/Streams.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/Drink.h"
-#include "exchange/RecipeFormat.h"
+#include "exchange/RecipeFiles.h"
 
 namespace zestoria {
 

@@ -4,12 +4,12 @@
 #include <unordered_set>
 
 #include "catalogue/DrinkCatalogue.h"
-#include "exchange/BarAssistantFormat.h"
-#include "exchange/CocktailDbFormat.h"
-#include "exchange/CsvFormat.h"
+#include "exchange/BarAssistantRecipes.h"
+#include "exchange/CocktailDbRecipes.h"
+#include "exchange/CsvRecipes.h"
 #include "exchange/DrinkImport.h"
-#include "exchange/IbaFormat.h"
-#include "exchange/JsonLdFormat.h"
+#include "exchange/IbaRecipes.h"
+#include "exchange/JsonLdRecipes.h"
 #include "exchange/RecipeText.h"
 #include "platform/Codepage.h"
 #include "platform/Streams.h"

@@ -9,7 +9,7 @@
 
 #include "app/catalogue/CatalogueTestKit.h"
 #include "catalogue/DrinkCatalogue.h"
-#include "exchange/BarAssistantFormat.h"
+#include "exchange/BarAssistantRecipes.h"
 #include "exchange/ExchangeWriter.h"
 #include "exchange/RecipeExport.h"
 #include "exchange/RecipeImport.h"

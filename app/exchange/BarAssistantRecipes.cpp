@@ -1,4 +1,4 @@
-#include "exchange/BarAssistantFormat.h"
+#include "exchange/BarAssistantRecipes.h"
 
 #include <zip.h>
 
@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "catalogue/Vocabularies.h"
-#include "exchange/JsonLdFormat.h"
+#include "exchange/JsonLdRecipes.h"
 #include "exchange/RecipeText.h"
 
 namespace zestoria {

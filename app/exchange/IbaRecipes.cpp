@@ -1,4 +1,4 @@
-#include "exchange/IbaFormat.h"
+#include "exchange/IbaRecipes.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,4 +1,4 @@
-#include "exchange/CsvFormat.h"
+#include "exchange/CsvRecipes.h"
 
 #include <climits>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "catalogue/Vocabularies.h"
-#include "exchange/CocktailDbFormat.h"
+#include "exchange/CocktailDbRecipes.h"
 #include "exchange/CsvTable.h"
 #include "exchange/RecipeText.h"
 

@@ -13,7 +13,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "catalogue/Drink.h"
-#include "exchange/RecipeFormat.h"
+#include "exchange/RecipeFiles.h"
 
 namespace zestoria {
 

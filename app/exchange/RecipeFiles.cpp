@@ -1,4 +1,4 @@
-#include "exchange/RecipeFormat.h"
+#include "exchange/RecipeFiles.h"
 
 #include <filesystem>
 #include <nlohmann/json.hpp>

@@ -15,7 +15,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "exchange/RecipeFormat.h"
+#include "exchange/RecipeFiles.h"
 
 namespace zestoria {
 

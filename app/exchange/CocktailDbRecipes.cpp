@@ -1,4 +1,4 @@
-#include "exchange/CocktailDbFormat.h"
+#include "exchange/CocktailDbRecipes.h"
 
 #include <nlohmann/json.hpp>
 

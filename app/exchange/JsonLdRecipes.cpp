@@ -1,4 +1,4 @@
-#include "exchange/JsonLdFormat.h"
+#include "exchange/JsonLdRecipes.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
