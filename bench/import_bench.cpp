@@ -19,7 +19,7 @@
 #include "catalogue/DrinkCatalogue.h"
 #include "catalogue/Vocabularies.h"
 #include "exchange/CsvTable.h"
-#include "exchange/JsonLdFormat.h"
+#include "exchange/JsonLdRecipes.h"
 #include "exchange/RecipeImport.h"
 #include "exchange/RecipeText.h"
 #include "storage/DatabaseWriter.h"
