@@ -11,6 +11,8 @@
 #                                   ARGS going to them (e.g.
 #                                   --benchmark_filter=Find)
 #   ./bench.sh program              the program's measurement alone
+#   ./bench.sh import [N]           importing N (10000) drinks from JSON-LD
+#                                   and CSV beside inserting them
 # Lines: "NAME n=N ours_ms=X sqlite_ms=Y ratio=R" (ratio = ours / SQLite)
 # and "NAME n=N ms=X".
 set -euo pipefail
@@ -51,14 +53,21 @@ case "${1:-}" in
     shift
     run_program "$@"
     ;;
+  import)
+    shift
+    build import_bench
+    exec "$BUILD_DIR/bench/import_bench" "$@"
+    ;;
   "" | --sizes | --sizes=*)
     build compare_bench gendrinks
     "$BUILD_DIR/bench/compare_bench" "$@"
+    build import_bench
+    "$BUILD_DIR/bench/import_bench"
     run_program
     ;;
   *)
     echo "usage: ./bench.sh [--sizes N,...] | like|insert|findbykey|marks [--sizes N,...]" \
-      "| engine [ARGS...] | program" >&2
+      "| engine [ARGS...] | program | import [N]" >&2
     exit 2
     ;;
 esac

@@ -4,9 +4,9 @@
 # build-fuzz/ and runs them, each on a working corpus that starts from
 # tests/fuzz/seeds/<target>/.
 #
-#   ./fuzz.sh [image|exchange|filter|all] [seconds]     (default: all 60)
+#   ./fuzz.sh [image|exchange|filter|recipe|all] [seconds]     (default: all 60)
 #
-# "all" runs the three at once at the lowest priority. A fault leaves its
+# "all" runs the four at once at the lowest priority. A fault leaves its
 # input in build-fuzz/artifacts/<target>/; minimise it with
 #   build-fuzz/tests/fuzz/fuzz_<target> -minimize_crash=1 -runs=10000 FILE
 # and keep it in tests/fuzz/regressions/<target>/, which the normal test
@@ -18,13 +18,13 @@ TARGET="${1:-all}"
 SECONDS_EACH="${2:-60}"
 
 case "$TARGET" in
-  image|exchange|filter|all) ;;
-  *) echo "usage: $0 [image|exchange|filter|all] [seconds]" >&2; exit 2 ;;
+  image|exchange|filter|recipe|all) ;;
+  *) echo "usage: $0 [image|exchange|filter|recipe|all] [seconds]" >&2; exit 2 ;;
 esac
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DZESTORIA_FUZZ=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-targets=(image exchange filter)
+targets=(image exchange filter recipe)
 [[ "$TARGET" != all ]] && targets=("$TARGET")
 cmake --build "$BUILD" -j2 --target "${targets[@]/#/fuzz_}"
 

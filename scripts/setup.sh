@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev
   libbenchmark-dev
   zlib1g-dev libicu-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libzip-dev libxml2-dev
   libsqlite3-dev
   qt6-base-dev qt6-qpa-plugins
   libchm-dev fp-utils

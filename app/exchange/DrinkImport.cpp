@@ -10,14 +10,14 @@ constexpr size_t kImportQuestionLength = 32;  // "Import " and the name, before 
 
 }  // namespace
 
-std::vector<int32_t> InsertImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file,
-                                          const std::function<void(size_t)>& added) {
+std::vector<int32_t> InsertDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,
+                                  const std::function<void(size_t, size_t)>& progress) {
   std::vector<int32_t> ids;
-  ids.reserve(file.drinks.size());
+  ids.reserve(drinks.size());
   try {
-    for (const TDrink& drink : file.drinks) {
+    for (const TDrink& drink : drinks) {
       ids.push_back(catalogue.InsertDrink(drink, false));
-      if (added) added(ids.size());
+      if (progress) progress(ids.size(), drinks.size());
     }
   } catch (...) {
     // Leave the image as it was: an import adds all of its drinks or none.
@@ -33,10 +33,15 @@ std::vector<int32_t> InsertImportedDrinks(TDrinkCatalogue& catalogue, const TExc
   return ids;
 }
 
-std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file) {
-  std::vector<int32_t> ids = InsertImportedDrinks(catalogue, file);
+std::vector<int32_t> AddDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,
+                               const std::function<void(size_t, size_t)>& progress) {
+  std::vector<int32_t> ids = InsertDrinks(catalogue, drinks, progress);
   catalogue.SaveDatabase();
   return ids;
+}
+
+std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file) {
+  return AddDrinks(catalogue, file.drinks);
 }
 
 TImportResult ImportDrinkFile(TDrinkCatalogue& catalogue, const std::string& file_name) {

@@ -22,15 +22,18 @@ struct TImportResult {
   std::vector<int32_t> ids;    // the new drinks' ids, in file order
 };
 
-// Adds every drink of |file| to |catalogue| in file order through
-// InsertDrink (next drink ids, no save). Returns the new ids; |added|, when
-// set, hears the number added so far after each drink. When an insert
-// fails, the drinks added so far are deleted from the image again and the
-// error propagates.
-std::vector<int32_t> InsertImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file,
-                                          const std::function<void(size_t)>& added = {});
+// Adds |drinks| to |catalogue| in order through InsertDrink (next drink
+// ids, no save), calling |progress| (drinks added, all) after each. Returns
+// the new ids. When an insert fails, the drinks added so far are deleted
+// from the image again and the error propagates.
+std::vector<int32_t> InsertDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,
+                                  const std::function<void(size_t, size_t)>& progress = {});
 
-// InsertImportedDrinks, then saves the image once.
+// InsertDrinks, then saves the image once.
+std::vector<int32_t> AddDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,
+                               const std::function<void(size_t, size_t)>& progress = {});
+
+// AddDrinks with every drink of |file|, in file order.
 std::vector<int32_t> AddImportedDrinks(TDrinkCatalogue& catalogue, const TExchangeFile& file);
 
 // Reads and checks |file_name| whole (ReadExchangeFile: EFOpenError,

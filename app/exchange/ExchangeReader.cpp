@@ -1,6 +1,7 @@
 #include "exchange/ExchangeReader.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "exchange/ExchangeFormat.h"
 #include "platform/Streams.h"
@@ -49,12 +50,18 @@ class TExchangeParser {
     const uint64_t complete = (bytes_.size() - kExchangeHeaderSize) / kExchangeRecordSize;
     const uint64_t present = std::min<uint64_t>(complete, static_cast<uint64_t>(file.recordCount));
     file.drinks.reserve(present);
-    for (size_t i = 0; i < present; ++i) file.drinks.push_back(ReadRecord(i));
+    for (size_t i = 0; i < present; ++i) {
+      std::optional<TDrink> drink = ReadRecord(i);
+      if (drink) file.drinks.push_back(std::move(*drink));
+      else ++file.incomplete;
+    }
     return file;
   }
 
  private:
-  TDrink ReadRecord(size_t index) {
+  // The drink of record |index|; nullopt when a text of it lies wholly or
+  // partly beyond the end of the file (the file was cut short).
+  std::optional<TDrink> ReadRecord(size_t index) {
     uint8_t record[kExchangeRecordSize];
     const uint8_t* source = bytes_.data() + kExchangeHeaderSize + kExchangeRecordSize * index;
     std::copy(source, source + kExchangeRecordSize, record);
@@ -73,8 +80,11 @@ class TExchangeParser {
     TDrink drink;
     drink.id = LoadInt32(record + kRecIdOffset);
     drink.name = ShortText(record + kRecNameOffset);
-    drink.ingred = TextBlock(LoadInt32(record + kRecIngredOffset));
-    drink.directions = TextBlock(LoadInt32(record + kRecDirectionsOffset));
+    std::optional<std::string> ingred = TextBlock(LoadInt32(record + kRecIngredOffset));
+    std::optional<std::string> directions = TextBlock(LoadInt32(record + kRecDirectionsOffset));
+    if (!ingred || !directions) return std::nullopt;
+    drink.ingred = std::move(*ingred);
+    drink.directions = std::move(*directions);
     drink.type = LoadInt32(record + kRecTypeOffset);
     drink.season = LoadInt32(record + kRecSeasonOffset);
     drink.glass = LoadInt32(record + kRecGlassOffset);
@@ -86,15 +96,16 @@ class TExchangeParser {
     return drink;
   }
 
-  // The text of the block at |position|; empty unless the whole block lies
-  // inside the file after the records and holds at most 500 bytes.
-  std::string TextBlock(int32_t position) const {
+  // The text of the block at |position|: empty for position 0, a position
+  // inside the header or the records, or a length above 500; nullopt when
+  // the block (its length or its bytes) reaches beyond the end of the file.
+  std::optional<std::string> TextBlock(int32_t position) const {
     if (position <= 0 || static_cast<uint64_t>(position) < text_area_) return std::string();
     const uint64_t start = static_cast<uint64_t>(position);
-    if (start + kTextBlockLengthSize > bytes_.size()) return std::string();
+    if (start + kTextBlockLengthSize > bytes_.size()) return std::nullopt;
     const uint16_t length = LoadUint16(bytes_.data() + start);
     if (length > kExchangeTextLimit) return std::string();
-    if (start + kTextBlockLengthSize + length > bytes_.size()) return std::string();
+    if (start + kTextBlockLengthSize + length > bytes_.size()) return std::nullopt;
     std::string text(reinterpret_cast<const char*>(bytes_.data() + start + kTextBlockLengthSize),
                      length);
     decodeField(reinterpret_cast<uint8_t*>(text.data()), text.size());

@@ -2,6 +2,7 @@
 // anything is handed on, so a damaged file is refused as a whole.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -43,6 +44,9 @@ struct TExchangeFile {
   // The complete records present, in file order: at most recordCount of
   // them. Ids are as stored; the importer gives new ones.
   std::vector<TDrink> drinks;
+  // Records present whose texts lie wholly or partly beyond the end of the
+  // file (it was cut short): they are not among |drinks|.
+  size_t incomplete = 0;
 };
 
 // Reads exchange file bytes. Version first (EExchangeVersionError), then
@@ -51,9 +55,10 @@ struct TExchangeFile {
 // records 0 to recordCount - 1 as far as complete 328-byte records are
 // present. A record whose name is longer than 25 characters or whose
 // status is longer than 4 makes the file damaged. A text whose position is
-// 0, lies before the end of the records, or whose block (length and bytes)
-// does not lie wholly inside the file, or whose length is above 500, reads
-// as the empty text.
+// 0, lies before the end of the records, or whose length is above 500,
+// reads as the empty text. A record with a text whose block (length and
+// bytes) reaches beyond the end of the file is left out and counted in
+// |incomplete|: a drink never arrives without texts it had.
 TExchangeFile ParseExchangeFile(const std::vector<uint8_t>& bytes);
 
 // Reads the file |file_name| as ParseExchangeFile does; a file that cannot

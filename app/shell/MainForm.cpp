@@ -593,7 +593,7 @@ void TMainForm::importDrinks(const QString& file_name, bool ask) {
       progress->setCancelButton(nullptr);
       progress->setValue(0);
     }
-    ids = zestoria::InsertImportedDrinks(catalogue_, file, [&progress](size_t added) {
+    ids = zestoria::InsertDrinks(catalogue_, file.drinks, [&progress](size_t added, size_t) {
       if (progress && added % kProgressStep == 0) {
         progress->setValue(static_cast<int>(added));
         QApplication::processEvents();

@@ -26,6 +26,7 @@ const TTarget kTargets[] = {
     {"image", RunDatabaseImage},
     {"exchange", RunExchangeFile},
     {"filter", RunFilterText},
+    {"recipe", RunRecipeFile},
 };
 
 std::vector<uint8_t> ReadAll(const fs::path& path) {

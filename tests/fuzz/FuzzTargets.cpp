@@ -10,6 +10,8 @@
 #include "exchange/ExchangeFormat.h"
 #include "exchange/ExchangeReader.h"
 #include "exchange/ExchangeWriter.h"
+#include "exchange/RecipeExport.h"
+#include "exchange/RecipeImport.h"
 #include "platform/Errors.h"
 #include "platform/Streams.h"
 #include "storage/DatabaseWriter.h"
@@ -276,6 +278,33 @@ size_t RunFilterText(const uint8_t* data, size_t size) {
     // evaluation errors (a conversion, a type mismatch) are answers too
   }
   return values_read;
+}
+
+size_t RunRecipeFile(const uint8_t* data, size_t size) {
+  const std::vector<uint8_t> bytes(data, data + size);
+  TRecipeFile file;
+  try {
+    file = ReadRecipeBytes(bytes, "fuzz.json");
+  } catch (const EExchangeError&) {
+    return 0;  // refused with a message: damaged, no recipe, another version
+  }
+  for (const TDrink& drink : file.drinks) {
+    if (drink.name.size() > kDrinkNameLength || drink.comment.size() > kDrinkCommentLength)
+      Fault("a drink longer than the catalogue holds");
+  }
+  for (const TRecipeFormat format : {TRecipeFormat::rfZdr, TRecipeFormat::rfJsonLd,
+                                     TRecipeFormat::rfBarAssistant, TRecipeFormat::rfCsv}) {
+    const std::vector<uint8_t> written = BuildRecipeFile(format, file.drinks, file.collectionName);
+    try {
+      const TRecipeFile again = ReadRecipeBytes(written, "again", format);
+      if (again.drinks.size() > file.drinks.size()) Fault("more drinks read back than written");
+    } catch (const ENoRecipeError&) {
+      // drinks without a name and texts are no recipes
+    } catch (const EExchangeError& error) {
+      Fault(RecipeFormatName(format) + " written by this program does not read back: " + error.what());
+    }
+  }
+  return file.drinks.size();
 }
 
 }  // namespace zestoria::fuzz

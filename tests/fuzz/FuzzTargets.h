@@ -28,4 +28,10 @@ size_t RunExchangeFile(const uint8_t* data, size_t size);
 // with Filtered on and by the match seeks in both directions.
 size_t RunFilterText(const uint8_t* data, size_t size);
 
+// Reads |data| as a recipe file of whatever format its content shows
+// (JSON-LD, web page, Bar Assistant JSON or zip, TheCocktailDB, IBA, CSV,
+// .zdr), maps it onto drinks and writes them in every export format; what
+// this program wrote must read back without a damage error.
+size_t RunRecipeFile(const uint8_t* data, size_t size);
+
 }  // namespace zestoria::fuzz

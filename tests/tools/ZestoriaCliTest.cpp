@@ -159,4 +159,64 @@ TEST_F(ZestoriaCliTest, DatabaseBesideTheToolIsTheDefaultAndWrongUseIsUsageError
   EXPECT_EQ(Cli({"import"}).exit_code, 2);
 }
 
+// Every export format, and import from each with the report; the format
+// recognised from the content, chosen by option, or refused.
+TEST_F(ZestoriaCliTest, ExportsAndImportsEveryFormatWithItsReport) {
+  ASSERT_EQ(Build(drinks_, "z.tdb").exit_code, 0);
+  struct TCase {
+    const char* file;
+    std::vector<std::string> format;  // the --format option, if any
+  };
+  const TCase cases[] = {
+      {"gin.jsonld", {}},
+      {"gin.json", {}},  // Bar Assistant by its extension
+      {"gin.csv", {}},
+      {"gin.txt", {"--format", "csv"}},
+      {"gin.out", {"--format", "bar-assistant"}},
+  };
+  int next_id = 6;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::vector<std::string> args = {"export", Path(c.file), "--db", Path("z.tdb"), "--filter",
+                                     "id=1 or id=3 or id=4"};
+    args.insert(args.end(), c.format.begin(), c.format.end());
+    TRun run = Cli(args);
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, "Exported 3 drinks\n");
+    run = Cli({"import", Path(c.file), "--db", Path("z.tdb")});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, "Added 3 drinks\n" + std::to_string(next_id) + " " + std::to_string(next_id + 1) +
+                           " " + std::to_string(next_id + 2) + "\n");
+    json copy = json::parse(Cli({"show", std::to_string(next_id), "--db", Path("z.tdb")}).out);
+    json original = json::parse(Cli({"show", "1", "--db", Path("z.tdb")}).out);
+    for (const char* key : {"name", "comment", "ingredients", "directions", "type", "glass", "season", "temp"})
+      EXPECT_EQ(copy[key], original[key]) << key;
+    next_id += 3;
+  }
+
+  // Duplicates skipped on request, reported after the ids.
+  TRun run = Cli({"import", Path("gin.csv"), "--db", Path("z.tdb"), "--duplicates", "skip"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "Added 0 drinks\nSkipped 3 drinks whose name the catalogue already has\n");
+
+  // A foreign file by content, whatever its name; a file with no recipe says so.
+  WriteFile(Path("drinks.txt"),
+            R"({"drinks":[{"idDrink":"1","strDrink":"Gin Sling","strInstructions":"Stir.",)"
+            R"("strIngredient1":"Gin","strMeasure1":"2 oz ","strCategory":"Ordinary Drink","strGlass":"Highball glass"}]})");
+  run = Cli({"import", Path("drinks.txt"), "--db", Path("z.tdb")});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.Lines()[0], "Added 1 drinks");
+  json sling = json::parse(Cli({"show", run.Lines()[1], "--db", Path("z.tdb")}).out);
+  EXPECT_EQ(sling["type"], "Sling");
+  EXPECT_EQ(sling["ingredients"], json::array({"2 oz Gin"}));
+  WriteFile(Path("none.json"), R"({"drinks": null})");
+  run = Cli({"import", Path("none.json"), "--db", Path("z.tdb")});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("none.json holds no recipe"), std::string::npos) << run.err;
+
+  EXPECT_EQ(Cli({"import", Path("gin.csv"), "--db", Path("z.tdb"), "--format", "yaml"}).exit_code, 2);
+  EXPECT_EQ(Cli({"import", Path("gin.csv"), "--db", Path("z.tdb"), "--duplicates", "ask"}).exit_code, 2);
+  EXPECT_EQ(Cli({"export", Path("x.json"), "--db", Path("z.tdb"), "--format", "cocktaildb"}).exit_code, 2);
+}
+
 }  // namespace

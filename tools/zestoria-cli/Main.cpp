@@ -3,8 +3,12 @@
 //
 //   zestoria-cli list [--db FILE] [--filter TEXT]
 //   zestoria-cli show ID [--db FILE]
-//   zestoria-cli import FILE.zdr [--db FILE]
-//   zestoria-cli export FILE.zdr [--db FILE] [--filter TEXT] [--name COLLECTION]
+//   zestoria-cli import FILE [--db FILE] [--format F] [--duplicates skip|add]
+//   zestoria-cli export FILE [--db FILE] [--format F] [--filter TEXT] [--name COLLECTION]
+//
+// F is zdr, jsonld, bar-assistant, cocktaildb, iba or csv (export: zdr,
+// jsonld, bar-assistant, csv); left out, import recognises the format from
+// the content and export takes it from the extension.
 //
 // Every command opens the database as the program starts: the image in
 // memory, the start-up listing (next drink id, marks cleared). Only import
@@ -26,8 +30,8 @@
 #include "catalogue/DrinkCatalogue.h"
 #include "catalogue/ListItem.h"
 #include "catalogue/Vocabularies.h"
-#include "exchange/DrinkImport.h"
-#include "exchange/ExchangeWriter.h"
+#include "exchange/RecipeExport.h"
+#include "exchange/RecipeImport.h"
 #include "platform/Codepage.h"
 
 namespace {
@@ -40,8 +44,9 @@ using zestoria::TListedDrink;
 const char kUsage[] =
     "usage: zestoria-cli list [--db FILE] [--filter TEXT]\n"
     "       zestoria-cli show ID [--db FILE]\n"
-    "       zestoria-cli import FILE.zdr [--db FILE]\n"
-    "       zestoria-cli export FILE.zdr [--db FILE] [--filter TEXT] [--name COLLECTION]\n";
+    "       zestoria-cli import FILE [--db FILE] [--format F] [--duplicates skip|add]\n"
+    "       zestoria-cli export FILE [--db FILE] [--format F] [--filter TEXT] [--name COLLECTION]\n"
+    "       F: zdr, jsonld, bar-assistant, cocktaildb, iba, csv (export: zdr, jsonld, bar-assistant, csv)\n";
 
 // A command line that does not fit the usage: exit code 2.
 class EUsage : public std::runtime_error {
@@ -171,23 +176,43 @@ int RunShow(int argc, char** argv) {
   return 0;
 }
 
+std::optional<zestoria::TRecipeFormat> FormatOption(const TArguments& args) {
+  const std::optional<std::string> name = args.Option("--format");
+  if (!name) return std::nullopt;
+  const std::optional<zestoria::TRecipeFormat> format = zestoria::RecipeFormatNamed(*name);
+  if (!format) throw EUsage("unknown format " + *name);
+  return format;
+}
+
 int RunImport(int argc, char** argv) {
-  const TArguments args = ParseArguments(argc, argv, {"--db"});
-  RequirePositional(args, "one exchange file");
+  const TArguments args = ParseArguments(argc, argv, {"--db", "--format", "--duplicates"});
+  RequirePositional(args, "one recipe file");
+  zestoria::TImportOptions options;
+  options.format = FormatOption(args);
+  const std::string duplicates = args.Option("--duplicates").value_or("add");
+  if (duplicates == "skip") options.duplicates = zestoria::TDuplicates::dSkip;
+  else if (duplicates != "add") throw EUsage("--duplicates takes skip or add");
   TDrinkCatalogue catalogue;
   OpenCatalogue(catalogue, args, argv[0]);
-  const zestoria::TImportResult result = zestoria::ImportDrinkFile(catalogue, args.positional[0]);
-  std::printf("Added %zu drinks\n", result.ids.size());
+  const zestoria::TImportReport report =
+      zestoria::ImportRecipeFile(catalogue, args.positional[0], options);
+  const std::vector<std::string> lines = report.Lines();
+  std::printf("%s\n", lines[0].c_str());
   std::string ids;
-  for (int32_t id : result.ids) ids += (ids.empty() ? "" : " ") + std::to_string(id);
+  for (int32_t id : report.ids) ids += (ids.empty() ? "" : " ") + std::to_string(id);
   if (!ids.empty()) std::printf("%s\n", ids.c_str());
+  for (size_t i = 1; i < lines.size(); ++i) std::printf("%s\n", lines[i].c_str());
   return 0;
 }
 
 int RunExport(int argc, char** argv) {
-  const TArguments args = ParseArguments(argc, argv, {"--db", "--filter", "--name"});
-  RequirePositional(args, "one exchange file");
+  const TArguments args = ParseArguments(argc, argv, {"--db", "--filter", "--name", "--format"});
+  RequirePositional(args, "one file to write");
   const std::string& file = args.positional[0];
+  std::optional<zestoria::TRecipeFormat> format = FormatOption(args);
+  if (format && !zestoria::CanExport(*format))
+    throw EUsage("export writes zdr, jsonld, bar-assistant or csv");
+  const zestoria::TRecipeFormat chosen = zestoria::ExportFormat(file, format);
   const std::string collection =
       ToCp1252(args.Option("--name").value_or(fs::path(file).stem().string()), "The name");
   TDrinkCatalogue catalogue;
@@ -195,7 +220,7 @@ int RunExport(int argc, char** argv) {
   std::vector<TDrink> drinks;
   drinks.reserve(listed.size());
   for (const TListedDrink& drink : listed) drinks.push_back(catalogue.LoadDrink(drink.id));
-  zestoria::WriteExchangeFile(file, collection, drinks);
+  zestoria::WriteRecipeFile(file, chosen, drinks, collection);
   std::printf("Exported %zu drinks\n", drinks.size());
   return 0;
 }

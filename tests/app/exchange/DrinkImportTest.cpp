@@ -104,7 +104,7 @@ TEST_F(DrinkImportTest, UnusableTextPositionsImportWithEmptyTexts) {
   std::vector<uint8_t> bytes = BuildExchangeFile("Odd", {SampleDrink("Kir")});
   uint8_t* record = bytes.data() + kExchangeHeaderSize;
   StoreInt32(record + kRecIngredOffset, 44);                                   // inside the record
-  StoreInt32(record + kRecDirectionsOffset, static_cast<int32_t>(bytes.size()));  // at the end
+  StoreInt32(record + kRecDirectionsOffset, 8);                                // in the header
   TDrinkCatalogue catalogue;
   Start(catalogue, db_);
   const TImportResult result = ImportDrinkFile(catalogue, WriteFile("odd.zdr", bytes));

@@ -163,14 +163,6 @@ TEST(ExchangeReaderTest, UnusableTextPositionsGiveEmptyTexts) {
          return static_cast<int32_t>(kExchangeHeaderSize + 100);
        },
        ""},
-      {"past the end", [](TBytes& b) { return static_cast<int32_t>(b.size() + 10); }, ""},
-      {"length past the end", [](TBytes& b) { return AppendBlock(b, 10, "short"); }, ""},
-      {"only a length byte",
-       [](TBytes& b) {
-         b.push_back(3);
-         return static_cast<int32_t>(b.size() - 1);
-       },
-       ""},
       {"longer than 500",
        [](TBytes& b) { return AppendBlock(b, 501, std::string(501, 'x')); }, ""},
       {"exactly 500", [&](TBytes& b) { return AppendBlock(b, 500, five_hundred); }, five_hundred},
@@ -195,9 +187,11 @@ TEST(ExchangeReaderTest, OnlyCompleteRecordsUpToTheStatedCountAreRead) {
   const TBytes three = BuildExchangeFile("Party", ThreeDrinks());
   const size_t records_end = kExchangeHeaderSize + 3 * kExchangeRecordSize;
 
-  // A final record cut short is not read.
+  // A final record cut short is not read; the two whole records before it
+  // have their texts after the records, beyond the new end: left out too.
   TBytes cut(three.begin(), three.begin() + records_end - 1);
-  EXPECT_EQ(ParseExchangeFile(cut).drinks.size(), 2u);
+  EXPECT_EQ(ParseExchangeFile(cut).drinks.size(), 0u);
+  EXPECT_EQ(ParseExchangeFile(cut).incomplete, 2u);
   EXPECT_EQ(ParseExchangeFile(cut).recordCount, 3);
 
   // A count larger than the file holds gives the complete records present;
@@ -218,6 +212,62 @@ TEST(ExchangeReaderTest, OnlyCompleteRecordsUpToTheStatedCountAreRead) {
   StoreInt32(none.data() + kExchangeRecordCountOffset, 0);
   EXPECT_TRUE(ParseExchangeFile(none).drinks.empty());
   EXPECT_EQ(ParseExchangeFile(none).collectionName, "Party");
+}
+
+// A file cut short: a drink whose ingredients or directions lie wholly or
+// partly beyond the new end is never read with empty texts in their place;
+// it is left out and counted. The whole drinks before it are read.
+TEST(ExchangeReaderTest, DrinksWithTextsBeyondTheEndAreLeftOutAndCounted) {
+  struct TCase {
+    const char* what;
+    std::function<int32_t(TBytes&)> place;
+  };
+  const TCase cases[] = {
+      {"past the end", [](TBytes& b) { return static_cast<int32_t>(b.size() + 10); }},
+      {"at the end", [](TBytes& b) { return static_cast<int32_t>(b.size()); }},
+      {"length past the end", [](TBytes& b) { return AppendBlock(b, 10, "short"); }},
+      {"only a length byte",
+       [](TBytes& b) {
+         b.push_back(3);
+         return static_cast<int32_t>(b.size() - 1);
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const bool directions_cut : {false, true}) {
+      TBytes bytes = RawFile(2, 2);
+      StoreInt32(Record(bytes, 0) + kRecIngredOffset, AppendBlock(bytes, 3, "Gin"));
+      StoreInt32(Record(bytes, 0) + kRecDirectionsOffset, AppendBlock(bytes, 4, "Stir"));
+      const int32_t good = AppendBlock(bytes, 4, "Rum!");
+      const int32_t cut = c.place(bytes);
+      StoreInt32(Record(bytes, 1) + kRecIngredOffset, directions_cut ? good : cut);
+      StoreInt32(Record(bytes, 1) + kRecDirectionsOffset, directions_cut ? cut : good);
+      const TExchangeFile file = ParseExchangeFile(bytes);
+      ASSERT_EQ(file.drinks.size(), 1u);
+      EXPECT_EQ(file.drinks[0].ingred, "Gin");
+      EXPECT_EQ(file.drinks[0].directions, "Stir");
+      EXPECT_EQ(file.incomplete, 1u);
+    }
+  }
+
+  // A real file cut as a user finds it: 19 drinks, cut well into the texts.
+  std::vector<TDrink> drinks;
+  for (int i = 0; i < 19; ++i) {
+    TDrink drink;
+    drink.name = "Drink " + std::to_string(i);
+    drink.ingred = std::string(60 + i, 'i');
+    drink.directions = std::string(140 + i, 'd');
+    drinks.push_back(drink);
+  }
+  const TBytes whole = BuildExchangeFile("Party", drinks);
+  const TBytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * 87 / 100));
+  const TExchangeFile file = ParseExchangeFile(cut);
+  EXPECT_GT(file.incomplete, 0u);
+  EXPECT_EQ(file.drinks.size() + file.incomplete, 19u);
+  for (size_t i = 0; i < file.drinks.size(); ++i) {
+    EXPECT_EQ(file.drinks[i].ingred, drinks[i].ingred);
+    EXPECT_EQ(file.drinks[i].directions, drinks[i].directions);
+  }
 }
 
 }  // namespace
