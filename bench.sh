@@ -2,8 +2,9 @@
 # Builds the benchmarks in release mode (in build-release/) and runs them.
 #   ./bench.sh                      every comparison with SQLite at 1000,
 #                                   10000 and 100000 generated drinks, the
-#                                   marks, then the program's start-up and
-#                                   list fill at 100000 drinks
+#                                   marks, My Bar's questions, then the
+#                                   program's start-up and list fill at
+#                                   100000 drinks
 #   ./bench.sh --sizes 1000,10000   the same at other sizes (a quick run)
 #   ./bench.sh like|insert|findbykey|marks [--sizes N,...]
 #                                   one comparison (or the marks) alone
@@ -11,6 +12,9 @@
 #                                   ARGS going to them (e.g.
 #                                   --benchmark_filter=Find)
 #   ./bench.sh program              the program's measurement alone
+#   ./bench.sh bar [--sizes N,...]  My Bar: What Can I Make after a shelf
+#                                   change and the next-bottle ranking at
+#                                   100000 generated drinks
 # Lines: "NAME n=N ours_ms=X sqlite_ms=Y ratio=R" (ratio = ours / SQLite)
 # and "NAME n=N ms=X".
 set -euo pipefail
@@ -51,14 +55,20 @@ case "${1:-}" in
     shift
     run_program "$@"
     ;;
+  bar)
+    shift
+    build bar_bench
+    exec "$BUILD_DIR/bench/bar_bench" "$@"
+    ;;
   "" | --sizes | --sizes=*)
-    build compare_bench gendrinks
+    build compare_bench gendrinks bar_bench
     "$BUILD_DIR/bench/compare_bench" "$@"
+    "$BUILD_DIR/bench/bar_bench"
     run_program
     ;;
   *)
     echo "usage: ./bench.sh [--sizes N,...] | like|insert|findbykey|marks [--sizes N,...]" \
-      "| engine [ARGS...] | program" >&2
+      "| engine [ARGS...] | program | bar [--sizes N,...]" >&2
     exit 2
     ;;
 esac

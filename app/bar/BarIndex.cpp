@@ -20,7 +20,14 @@ bool IsSubset(const TRequirement& small, const TRequirement& large) {
 
 }  // namespace
 
-TDrinkNeeds ReadDrinkNeeds(const TIngredientRecogniser& recogniser, const std::vector<std::string>& lines) {
+const TLineReading& TLineReadings::Read(const TIngredientRecogniser& recogniser, const std::string& line) {
+  if (const auto at = readings_.find(line); at != readings_.end()) return at->second;
+  if (readings_.size() >= kMaxLines) readings_.clear();
+  return readings_.emplace(line, recogniser.ReadLine(line)).first->second;
+}
+
+TDrinkNeeds ReadDrinkNeeds(const TIngredientRecogniser& recogniser, const std::vector<std::string>& lines,
+                           TLineReadings* readings) {
   const TIngredientVocabulary& vocabulary = recogniser.Vocabulary();
   TDrinkNeeds needs;
   auto not_needed = [&](TIngredientId id) {
@@ -28,7 +35,9 @@ TDrinkNeeds ReadDrinkNeeds(const TIngredientRecogniser& recogniser, const std::v
   };
   std::vector<TRequirement> required;
   for (const std::string& line : lines) {
-    const TLineReading reading = recogniser.ReadLine(line);
+    TLineReading fresh;
+    if (!readings) fresh = recogniser.ReadLine(line);
+    const TLineReading& reading = readings ? readings->Read(recogniser, line) : fresh;
     if (!reading.Recognised()) {
       needs.unrecognised.push_back(line);
       continue;
@@ -99,14 +108,16 @@ void TBarIndex::PutDrink(int32_t id, const std::vector<std::string>& lines) {
   } else {
     slot = slots_.size();
     slots_.emplace_back();
+    needs_.emplace_back();
   }
   TSlot& entry = slots_[slot];
   entry.id = id;
   entry.live = true;
-  entry.needs = ReadDrinkNeeds(recogniser_, lines);
+  TDrinkNeeds& needs = needs_[slot];
+  needs = ReadDrinkNeeds(recogniser_, lines, &readings_);
   entry.packed.clear();
-  std::vector<TIngredientId> named = entry.needs.not_needed;
-  for (const TRequirement& requirement : entry.needs.required) {
+  std::vector<TIngredientId> named = needs.not_needed;
+  for (const TRequirement& requirement : needs.required) {
     entry.packed.push_back(static_cast<TIngredientId>(requirement.size()));
     entry.packed.insert(entry.packed.end(), requirement.begin(), requirement.end());
     for (TIngredientId ingredient : requirement)
@@ -119,9 +130,9 @@ void TBarIndex::PutDrink(int32_t id, const std::vector<std::string>& lines) {
 void TBarIndex::PutDrink(const TDrink& drink) { PutDrink(drink.id, IngredientLines(drink.ingred)); }
 
 void TBarIndex::Unlink(size_t slot) {
-  TSlot& entry = slots_[slot];
-  std::vector<TIngredientId> named = entry.needs.not_needed;
-  for (const TRequirement& requirement : entry.needs.required)
+  const TDrinkNeeds& needs = needs_[slot];
+  std::vector<TIngredientId> named = needs.not_needed;
+  for (const TRequirement& requirement : needs.required)
     named.insert(named.end(), requirement.begin(), requirement.end());
   std::sort(named.begin(), named.end());
   named.erase(std::unique(named.begin(), named.end()), named.end());
@@ -141,12 +152,15 @@ void TBarIndex::RemoveDrink(int32_t id) {
   const size_t slot = at->second;
   Unlink(slot);
   slots_[slot] = TSlot();
+  needs_[slot] = TDrinkNeeds();
   free_slots_.push_back(slot);
   slot_of_.erase(at);
 }
 
 void TBarIndex::Clear() {
+  readings_.Clear();
   slots_.clear();
+  needs_.clear();
   free_slots_.clear();
   slot_of_.clear();
   naming_.assign(vocabulary_.size(), {});
@@ -154,7 +168,7 @@ void TBarIndex::Clear() {
 
 const TDrinkNeeds* TBarIndex::Needs(int32_t id) const {
   const auto at = slot_of_.find(id);
-  return at == slot_of_.end() ? nullptr : &slots_[at->second].needs;
+  return at == slot_of_.end() ? nullptr : &needs_[at->second];
 }
 
 std::vector<uint8_t> TBarIndex::Covered(const TShelf& shelf) const {
@@ -226,6 +240,16 @@ std::vector<TNextBottle> TBarIndex::NextBottles(const TShelf& shelf) const {
     // A bottle that alone makes the drink makeable meets the first unmet
     // requirement, so it is one of its ingredients or below one of them.
     const size_t first = unmet.front();
+    // Only an ingredient of one family can meet them all: every unmet
+    // requirement must hold one of the same root as the first.
+    bool one_family = true;
+    for (size_t u = 1; u < unmet.size() && one_family; ++u) {
+      one_family = false;
+      for (size_t i = unmet[u] + 1; i <= unmet[u] + packed[unmet[u]] && !one_family; ++i)
+        for (size_t m = first + 1; m <= first + packed[first] && !one_family; ++m)
+          one_family = vocabulary_.Root(packed[i]) == vocabulary_.Root(packed[m]);
+    }
+    if (!one_family) continue;
     for (size_t m = first + 1; m <= first + packed[first]; ++m) {
       for (TIngredientId candidate : vocabulary_.SelfAndDescendants(packed[m])) {
         if (seen[candidate] == stamp) continue;
@@ -286,9 +310,9 @@ std::vector<int32_t> TBarIndex::DrinksNaming(TIngredientId id) const {
 
 std::vector<std::pair<int32_t, std::string>> TBarIndex::UnrecognisedLines() const {
   std::vector<std::pair<int32_t, std::string>> lines;
-  for (const TSlot& slot : slots_) {
-    if (!slot.live) continue;
-    for (const std::string& line : slot.needs.unrecognised) lines.emplace_back(slot.id, line);
+  for (size_t slot = 0; slot < slots_.size(); ++slot) {
+    if (!slots_[slot].live) continue;
+    for (const std::string& line : needs_[slot].unrecognised) lines.emplace_back(slots_[slot].id, line);
   }
   std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   return lines;

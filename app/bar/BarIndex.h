@@ -38,8 +38,22 @@ struct TDrinkNeeds {
   std::vector<std::string> unrecognised;    // lines that name nothing, as given
 };
 
-// The needs of a drink with the UTF-8 ingredient |lines|.
-TDrinkNeeds ReadDrinkNeeds(const TIngredientRecogniser& recogniser, const std::vector<std::string>& lines);
+// Readings of lines already read, so that a line many drinks share is read
+// once. Forgets everything past kMaxLines lines.
+class TLineReadings {
+ public:
+  static constexpr size_t kMaxLines = 200000;
+  const TLineReading& Read(const TIngredientRecogniser& recogniser, const std::string& line);
+  void Clear() { readings_.clear(); }
+
+ private:
+  std::unordered_map<std::string, TLineReading> readings_;
+};
+
+// The needs of a drink with the UTF-8 ingredient |lines|; |readings|, when
+// given, remembers the lines read.
+TDrinkNeeds ReadDrinkNeeds(const TIngredientRecogniser& recogniser, const std::vector<std::string>& lines,
+                           TLineReadings* readings = nullptr);
 
 // The ingredients at hand: the bottles and the staples marked at hand.
 class TShelf {
@@ -117,10 +131,10 @@ class TBarIndex {
   std::vector<std::pair<int32_t, std::string>> UnrecognisedLines() const;
 
  private:
+  // What the questions scan, kept small; the needs lie apart in needs_.
   struct TSlot {
     int32_t id = 0;
     bool live = false;
-    TDrinkNeeds needs;
     // The requirements packed for scanning: count, then the ingredients,
     // for each requirement in turn.
     std::vector<TIngredientId> packed;
@@ -134,7 +148,9 @@ class TBarIndex {
 
   const TIngredientRecogniser& recogniser_;
   const TIngredientVocabulary& vocabulary_;
+  TLineReadings readings_;
   std::vector<TSlot> slots_;
+  std::vector<TDrinkNeeds> needs_;  // by slot
   std::vector<size_t> free_slots_;
   std::unordered_map<int32_t, size_t> slot_of_;
   // Ingredient -> slots of the drinks with a line naming it.

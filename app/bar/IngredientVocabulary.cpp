@@ -126,10 +126,13 @@ TIngredientVocabulary TIngredientVocabulary::FromJson(std::string_view text) {
   }
 
   vocabulary.descendants_.resize(vocabulary.size());
+  vocabulary.roots_.resize(vocabulary.size());
   for (size_t i = 0; i < vocabulary.size(); ++i) {
     for (TIngredientId at = static_cast<TIngredientId>(i); at != kNoIngredient;
-         at = vocabulary.ingredients_[at].parent)
+         at = vocabulary.ingredients_[at].parent) {
       vocabulary.descendants_[at].push_back(static_cast<TIngredientId>(i));
+      vocabulary.roots_[i] = at;
+    }
   }
   return vocabulary;
 }

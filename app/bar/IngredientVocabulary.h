@@ -85,6 +85,9 @@ class TIngredientVocabulary {
   // True when |ancestor| is |id| or one of its parents, grandparents, ...
   bool IsKindOf(TIngredientId id, TIngredientId ancestor) const;
 
+  // The topmost parent of |id| (|id| itself when it has no parent).
+  TIngredientId Root(TIngredientId id) const { return roots_[id]; }
+
   // |id| and every ingredient below it (children, grandchildren, ...).
   const std::vector<TIngredientId>& SelfAndDescendants(TIngredientId id) const {
     return descendants_.at(id);
@@ -104,6 +107,7 @@ class TIngredientVocabulary {
   std::vector<TIngredient> ingredients_;
   std::unordered_map<std::string, TIngredientId> aliases_;
   std::vector<std::vector<TIngredientId>> descendants_;
+  std::vector<TIngredientId> roots_;
 };
 
 }  // namespace zestoria::bar

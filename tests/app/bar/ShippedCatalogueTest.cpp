@@ -111,6 +111,31 @@ TEST(ShippedCatalogue, TheNegroniIsMakeableAndTheAmericanoOneAway) {
   EXPECT_TRUE(std::binary_search(with_soda.begin(), with_soda.end(), americano));
 }
 
+// The ranking says exactly what adding each bottle does, for every bottle
+// of the vocabulary (those it leaves out open nothing).
+TEST(ShippedCatalogue, TheNextBottleRankingMatchesAddingEachBottle) {
+  const TIngredientVocabulary& v = ShippedVocabulary();
+  const TBarIndex& index = ShippedIndex();
+  TShelf shelf = TShelf::WithStaples(v);
+  for (const char* name : {"London dry gin", "Bourbon", "Campari", "Sweet vermouth", "Lemon", "Club soda",
+                           "Triple sec", "Crème de cacao"})
+    shelf.Add(Id(v, name));
+  std::map<TIngredientId, int> ranked;
+  for (const TNextBottle& bottle : index.NextBottles(shelf)) ranked[bottle.ingredient] = bottle.opens;
+  const size_t makeable = index.Makeable(shelf).size();
+  for (size_t i = 0; i < v.size(); ++i) {
+    const auto id = static_cast<TIngredientId>(i);
+    if (shelf.Has(id) || v.NeverNeeded(id)) {
+      EXPECT_EQ(ranked.count(id), 0u) << v[id].name;
+      continue;
+    }
+    TShelf more = shelf;
+    more.Add(id);
+    const int opens = static_cast<int>(index.Makeable(more).size() - makeable);
+    EXPECT_EQ(ranked.count(id) ? ranked[id] : 0, opens) << v[id].name;
+  }
+}
+
 // The Gin item of the display menu, built on the recogniser, lists no drink
 // whose only "gin" is ginger ale or ginger beer (the Shirley Temple among
 // them), and Ginger Ale still lists every ginger ale drink.
