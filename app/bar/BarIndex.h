@@ -10,7 +10,9 @@
 // asking for London dry gin is not met by Gin. Garnishes, always-at-hand
 // ingredients (ice, water) and optional lines are never needed; staples
 // are needed like any ingredient, so the shelf holds the staples the user
-// keeps at hand (TShelf::WithStaples puts them all there).
+// keeps at hand (TShelf::WithStaples puts them all there). A line the
+// recogniser cannot name is kept in the drink's needs as unrecognised, for
+// the caller to report, and does not stand in the way of making the drink.
 #pragma once
 
 #include <cstdint>
