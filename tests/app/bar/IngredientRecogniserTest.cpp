@@ -93,6 +93,34 @@ TEST(IngredientRecogniser, NamesTheIngredientsOfALine) {
   }
 }
 
+// Names as the classic lists and public recipe sets write them.
+TEST(IngredientRecogniser, NamesTheUsualNamesOfPublicRecipeSets) {
+  const char* const names[] = {
+      "Light rum", "Dark rum", "Añejo rum", "Spiced rum", "151 proof rum", "Cachaça", "Pisco",
+      "Añejo tequila", "Mezcal", "Blended whiskey", "Scotch whisky", "Irish whiskey", "Rye whiskey",
+      "Applejack", "Calvados", "Armagnac", "Kirschwasser", "Grappa", "Aquavit", "Everclear",
+      "Absolut Citron", "Cranberry vodka", "Peach vodka", "Gin", "Old Tom gin", "Genever",
+      "Baileys irish cream", "Tia maria", "Midori melon liqueur", "Malibu rum", "Chambord raspberry liqueur",
+      "St-Germain", "Aperol", "Campari", "Cynar", "Fernet-Branca", "Amaro Montenegro", "Galliano",
+      "Goldschläger", "Sambuca", "Ouzo", "Pernod", "Ricard", "Herbsaint", "Kümmel", "Strega",
+      "Apple schnapps", "Blackberry brandy", "Coffee brandy", "Creme de Banane", "Crème Yvette",
+      "Lillet", "Cocchi Americano", "Dubonnet Rouge", "Dry Vermouth", "Rosso vermouth", "Port",
+      "Madeira", "Prosecco", "Champagne", "Cava", "Guinness stout", "Corona", "Cider",
+      "Sweet and sour", "Powdered sugar", "Superfine sugar", "Sugar syrup", "Rich demerara syrup",
+      "Orgeat syrup", "Agave nectar", "Maple syrup", "Passion fruit syrup", "Rose's lime juice",
+      "Lime", "Lemon peel", "Orange peel", "Maraschino cherry", "Olive", "Cocktail onion",
+      "Mint", "Cucumber", "Celery salt", "Tabasco sauce", "Worcestershire sauce", "Black pepper",
+      "Egg", "Egg yolk", "Heavy cream", "Half-and-half", "Milk", "Coconut milk", "Cream of coconut",
+      "Espresso", "Coffee", "Tea", "Hot chocolate", "Cola", "7-Up", "Sprite", "Ginger ale",
+      "Ginger beer", "Tonic water", "Soda water", "Carbonated water", "Red Bull", "Root beer",
+      "Apple juice", "Pineapple juice", "Cranberry juice", "Grapefruit juice", "Tomato juice",
+      "Clamato juice", "Pomegranate juice", "Coconut water", "Lemonade", "Pink lemonade",
+      "Orange bitters", "Peychaud bitters", "Angostura", "Orange flower water", "Vanilla extract",
+      "Ice", "Water", "Salt", "Nutmeg", "Cinnamon", "Cloves", "Honey", "Brown sugar",
+  };
+  for (const char* name : names) EXPECT_TRUE(ShippedRecogniser().ReadLine(name).Recognised()) << name;
+}
+
 TEST(IngredientRecogniser, NamesWhatAUserTypes) {
   const TIngredientVocabulary& v = ShippedVocabulary();
   const std::pair<const char*, const char*> cases[] = {

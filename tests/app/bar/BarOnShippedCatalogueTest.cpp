@@ -57,7 +57,7 @@ int32_t DrinkId(const std::string& name) {
   throw std::runtime_error("the shipped catalogue has no " + name);
 }
 
-TEST(ShippedCatalogue, AtLeast98PercentOfTheLinesAreNamed) {
+TEST(BarOnShippedCatalogue, AtLeast98PercentOfTheLinesAreNamed) {
   size_t lines = 0;
   std::vector<std::string> unrecognised;
   for (const TShippedDrink& drink : ShippedDrinks()) {
@@ -77,7 +77,7 @@ TEST(ShippedCatalogue, AtLeast98PercentOfTheLinesAreNamed) {
 
 // A user with gin, Campari, sweet vermouth and lemons (and the staples)
 // can make the Negroni; the Americano lacks only club soda.
-TEST(ShippedCatalogue, TheNegroniIsMakeableAndTheAmericanoOneAway) {
+TEST(BarOnShippedCatalogue, TheNegroniIsMakeableAndTheAmericanoOneAway) {
   const TIngredientVocabulary& v = ShippedVocabulary();
   const TBarIndex& index = ShippedIndex();
   TShelf shelf = TShelf::WithStaples(v);
@@ -113,7 +113,7 @@ TEST(ShippedCatalogue, TheNegroniIsMakeableAndTheAmericanoOneAway) {
 
 // The ranking says exactly what adding each bottle does, for every bottle
 // of the vocabulary (those it leaves out open nothing).
-TEST(ShippedCatalogue, TheNextBottleRankingMatchesAddingEachBottle) {
+TEST(BarOnShippedCatalogue, TheNextBottleRankingMatchesAddingEachBottle) {
   const TIngredientVocabulary& v = ShippedVocabulary();
   const TBarIndex& index = ShippedIndex();
   TShelf shelf = TShelf::WithStaples(v);
@@ -139,7 +139,7 @@ TEST(ShippedCatalogue, TheNextBottleRankingMatchesAddingEachBottle) {
 // The Gin item of the display menu, built on the recogniser, lists no drink
 // whose only "gin" is ginger ale or ginger beer (the Shirley Temple among
 // them), and Ginger Ale still lists every ginger ale drink.
-TEST(ShippedCatalogue, GinListsNoGingerOnlyDrink) {
+TEST(BarOnShippedCatalogue, GinListsNoGingerOnlyDrink) {
   const TIngredientVocabulary& v = ShippedVocabulary();
   const TBarIndex& index = ShippedIndex();
   const std::vector<int32_t> gin = index.DrinksNaming(Id(v, "Gin"));
