@@ -2,8 +2,9 @@
 # Builds the benchmarks in release mode (in build-release/) and runs them.
 #   ./bench.sh                      every comparison with SQLite at 1000,
 #                                   10000 and 100000 generated drinks, the
-#                                   marks, then the program's start-up and
-#                                   list fill at 100000 drinks
+#                                   marks, My Bar's questions, then the
+#                                   program's start-up and list fill at
+#                                   100000 drinks
 #   ./bench.sh --sizes 1000,10000   the same at other sizes (a quick run)
 #   ./bench.sh like|insert|findbykey|marks [--sizes N,...]
 #                                   one comparison (or the marks) alone
@@ -13,6 +14,9 @@
 #   ./bench.sh program              the program's measurement alone
 #   ./bench.sh import [N]           importing N (10000) drinks from JSON-LD
 #                                   and CSV beside inserting them
+#   ./bench.sh bar [--sizes N,...]  My Bar: What Can I Make after a shelf
+#                                   change and the next-bottle ranking at
+#                                   100000 generated drinks
 # Lines: "NAME n=N ours_ms=X sqlite_ms=Y ratio=R" (ratio = ours / SQLite)
 # and "NAME n=N ms=X".
 set -euo pipefail
@@ -58,16 +62,21 @@ case "${1:-}" in
     build import_bench
     exec "$BUILD_DIR/bench/import_bench" "$@"
     ;;
+  bar)
+    shift
+    build bar_bench
+    exec "$BUILD_DIR/bench/bar_bench" "$@"
+    ;;
   "" | --sizes | --sizes=*)
-    build compare_bench gendrinks
+    build compare_bench gendrinks bar_bench import_bench
     "$BUILD_DIR/bench/compare_bench" "$@"
-    build import_bench
     "$BUILD_DIR/bench/import_bench"
+    "$BUILD_DIR/bench/bar_bench"
     run_program
     ;;
   *)
     echo "usage: ./bench.sh [--sizes N,...] | like|insert|findbykey|marks [--sizes N,...]" \
-      "| engine [ARGS...] | program | import [N]" >&2
+      "| engine [ARGS...] | program | import [N] | bar [--sizes N,...]" >&2
     exit 2
     ;;
 esac
