@@ -674,10 +674,16 @@ void TTinyTableIO::PadStringBuffers(TFieldBuffers& buffers) {
     if ((item.FieldType != ftString && item.FieldType != ftFixedChar) || item.Buffer == nullptr ||
         item.Size <= 0)
       continue;
+    // The text as EncodeFixedField stores it: at most the field's width
+    // less its closing NUL.
+    size_t size = static_cast<size_t>(item.Size);
+    if (static_cast<size_t>(i) < field_widths_.size())
+      size = std::min(size, static_cast<size_t>(field_widths_[static_cast<size_t>(i)]));
+    if (size == 0) continue;
     char* text = static_cast<char*>(item.Buffer);
-    const void* nul = std::memchr(text, 0, static_cast<size_t>(item.Size - 1));
+    const void* nul = std::memchr(text, 0, size - 1);
     const size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - text)
-                                         : static_cast<size_t>(item.Size - 1);
+                                         : size - 1;
     std::memset(text + length, 0, static_cast<size_t>(item.Size) - length);
   }
 }
@@ -734,6 +740,8 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   RequireBuffers(buffers);
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
+  // Texts are cut first, so the unique checks see the values stored.
+  PadStringBuffers(buffers);
   // The unique checks' searches also give the new record's place in those
   // indexes, unless the key changes below.
   std::vector<TSearchResult>& searches = unique_searches_;
@@ -753,13 +761,11 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
       }
     }
   }
-  // Padding may shorten a text that fills its whole buffer.
-  for (size_t i = 0; i < searches.size(); ++i) {
-    for (int field_no : index_defs_[i].FieldNumbers) {
-      const uint8_t type = field_defs_[static_cast<size_t>(field_no)].FieldType;
-      if (type == ftString || type == ftFixedChar ||
-          (auto_inc_assigned && field_no == auto_inc_field_))
-        searches[i].Position = kNotSearched;
+  // A number handed out now was not the key the searches looked for.
+  if (auto_inc_assigned) {
+    for (size_t i = 0; i < searches.size(); ++i) {
+      for (int field_no : index_defs_[i].FieldNumbers)
+        if (field_no == auto_inc_field_) searches[i].Position = kNotSearched;
     }
   }
 
@@ -789,7 +795,6 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
 
   std::vector<uint8_t>& image = write_image_;
   image.assign(static_cast<size_t>(record_size_), 0);
-  PadStringBuffers(buffers);
   io.WriteBuffer(data_pos, image.data(), record_size_);  // reserves the image's place
 
   TMemoryStream& stored = stored_value_;
@@ -826,6 +831,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust
     throw EDatabaseError(FormatMessage(kPositionOutOfRange, std::to_string(pos)));
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
+  PadStringBuffers(buffers);
   CheckUniqueForUpdate(buffers, pos);
 
   const TRecordListEntry entry = physical[static_cast<size_t>(pos)];

@@ -234,16 +234,20 @@ class TTinyTableIO {
   TDecodedCache& DecodedValues() { return *decoded_cache_; }
   // Stores |buffers| (every field) as a new record and links it into every
   // index. Throws "Invalid unique field value '%s'" before writing
-  // anything when a primary or unique key is taken. Writes the assigned
-  // auto-increment value into its buffer and pads string buffers.
+  // anything when a primary or unique key is taken. Cuts texts first (as
+  // PadStringBuffers), so the key checked is the key stored, and writes the
+  // assigned auto-increment value into its buffer.
   void AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdjust& on_adjust);
   // Stores the active items of |buffers| into the record at |pos| of list 0
-  // and moves it within every index whose order changes.
+  // and moves it within every index whose order changes. Cuts texts and
+  // checks unique keys first, as AppendRecord does.
   void UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust, bool flush);
   // Marks the record at |pos| of list 0 deleted and takes it out of every
   // record list; image, blobs and sort chains stay.
   void DeleteRecord(int pos, bool flush);
-  // Zeroes every string buffer after its text.
+  // Cuts every text buffer to the text its field stores (one byte short of
+  // the field's width, so a text filling its buffer loses its last byte)
+  // and zeroes the rest of the buffer.
   void PadStringBuffers(TFieldBuffers& buffers);
 
   // ---- Index upkeep ----
