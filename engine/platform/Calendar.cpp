@@ -91,8 +91,14 @@ void DecodeTime(int32_t ms, int* hour, int* minute, int* second, int* millisecon
 }
 
 void SplitDateTime(double value, int32_t* day_number, int32_t* ms) {
-  double total = std::round(value);
-  double day = std::floor(total / kMsPerDay);
+  const double total = std::round(value);
+  const double day = std::floor(total / kMsPerDay);
+  // NaN fails both comparisons.
+  if (!(day >= INT32_MIN && day <= INT32_MAX)) {
+    *day_number = 0;
+    *ms = 0;
+    return;
+  }
   *day_number = static_cast<int32_t>(day);
   *ms = static_cast<int32_t>(total - day * kMsPerDay);
 }

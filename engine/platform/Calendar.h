@@ -28,7 +28,9 @@ bool TryEncodeTime(int hour, int minute, int second, int millisecond, int32_t* m
 void DecodeTime(int32_t ms, int* hour, int* minute, int* second, int* millisecond);
 
 // Splits a date-and-time value into its day number and milliseconds of the
-// day, after rounding to whole milliseconds.
+// day, after rounding to whole milliseconds. A value whose day does not
+// fit 32 bits (NaN and the infinities among them) gives day 0 at midnight,
+// the impossible date before day 1.
 void SplitDateTime(double value, int32_t* day_number, int32_t* ms);
 
 // Today's day number and the current time of day, in local time.
