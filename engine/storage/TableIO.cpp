@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Calendar.h"
 #include "platform/Codepage.h"
 #include "platform/Errors.h"
 #include "processing/Hash_CheckSum.h"
@@ -24,10 +25,6 @@ constexpr char kBlobNotVerified[] = "Blob write of field '%s' could not be verif
 // A verified blob write is tried this often before it is reported as failed.
 constexpr int kVerifiedWriteAttempts = 5;
 
-// Day number of 1970-01-01 when 0001-01-01 is day 1.
-constexpr int64_t kUnixEpochDayNumber = 719163;
-constexpr int64_t kMillisecondsPerDay = 86400000;
-
 template <class Def>
 int FirstNamed(const std::vector<Def>& defs, const std::string& name) {
   for (size_t i = 0; i < defs.size(); ++i)
@@ -40,44 +37,6 @@ T LoadValue(const void* p) {
   T v;
   std::memcpy(&v, p, sizeof v);
   return v;
-}
-
-std::string TwoDigits(int64_t v) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d", static_cast<int>(v));
-  return text;
-}
-
-// "YYYY-MM-DD" of a day number (0001-01-01 = 1); "" outside years 1..9999.
-std::string DateText(int64_t day_number) {
-  // Civil date from days since 1970-01-01 (proleptic Gregorian).
-  int64_t z = day_number - kUnixEpochDayNumber + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-  if (y < 1 || y > 9999) return "";
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
-                static_cast<int>(d));
-  return text;
-}
-
-// "HH:MM:SS", with ".mmm" when there are milliseconds; "" outside a day.
-std::string TimeText(int64_t ms) {
-  if (ms < 0 || ms >= kMillisecondsPerDay) return "";
-  std::string text = TwoDigits(ms / 3600000) + ":" + TwoDigits(ms / 60000 % 60) + ":" +
-                     TwoDigits(ms / 1000 % 60);
-  if (ms % 1000 != 0) {
-    char frac[8];
-    std::snprintf(frac, sizeof frac, ".%03d", static_cast<int>(ms % 1000));
-    text += frac;
-  }
-  return text;
 }
 
 std::string FloatText(double v) {
@@ -267,23 +226,11 @@ std::string TFieldBufferItem::AsText() const {
       case ftCurrency:
         return fits(8) ? FloatText(LoadValue<double>(data)) : "";
       case ftDate:
-        return fits(4) ? DateText(LoadValue<int32_t>(data)) : "";
+        return fits(4) ? DayNumberToText(LoadValue<int32_t>(data)) : "";
       case ftTime:
-        return fits(4) ? TimeText(LoadValue<int32_t>(data)) : "";
-      case ftDateTime: {
-        if (!fits(8)) return "";
-        const double v = LoadValue<double>(data);
-        if (!std::isfinite(v) || std::fabs(v) > 1e15) return "";
-        const int64_t total = static_cast<int64_t>(std::llround(v));
-        int64_t day = total / kMillisecondsPerDay;
-        int64_t ms = total % kMillisecondsPerDay;
-        if (ms < 0) {
-          ms += kMillisecondsPerDay;
-          --day;
-        }
-        std::string date = DateText(day);
-        return date.empty() ? "" : date + " " + TimeText(ms);
-      }
+        return fits(4) ? TimeMSecsToText(LoadValue<int32_t>(data)) : "";
+      case ftDateTime:
+        return fits(8) ? DateTimeToText(LoadValue<double>(data)) : "";
       default:
         return "";
     }

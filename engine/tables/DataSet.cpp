@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Calendar.h"
 #include "platform/Codepage.h"
-#include "tables/DateTimeValue.h"
 #include "tables/MasterLink.h"
 
 namespace tinydb {
@@ -287,7 +287,7 @@ void TTDEDataSet::InitRecord(TRecordBuffer& buffer) {
         EncodeInt32(value, TimeOfDayMSecs());
         break;
       case ftDateTime: {
-        double msecs = static_cast<double>(kDateDelta) * kMSecsPerDay;
+        double msecs = static_cast<double>(kDateDelta) * kMsPerDay;
         uint64_t raw;
         std::memcpy(&raw, &msecs, 8);
         EncodeFixed64(value, raw);

@@ -93,12 +93,6 @@ std::string FloatToText(double value) {
   return text;
 }
 
-std::string DateTimeText(double msecs) {
-  TTimeStamp stamp = MSecsToTimeStamp(msecs);
-  std::string date = DayNumberToText(stamp.Date);
-  if (date.empty()) return "";
-  return date + " " + TimeMSecsToText(stamp.Time);
-}
 
 }  // namespace
 
@@ -433,7 +427,7 @@ std::string TField::ReadText() {
       uint64_t raw = DecodeFixed64(bytes.data());
       double msecs;
       std::memcpy(&msecs, &raw, 8);
-      return DateTimeText(msecs);
+      return DateTimeToText(msecs);
     }
     default:
       if (IsIntegerKind()) return std::to_string(ReadLargeint());

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "CursorTestKit.h"
+#include "platform/Calendar.h"
 #include "support/DatabaseSettings.h"
-#include "tables/DateTimeValue.h"
 
 namespace tinydb::cursor_test {
 namespace {
