@@ -1,12 +1,8 @@
 #include "storage/TableIO.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 
-#include "platform/Calendar.h"
 #include "platform/Codepage.h"
 #include "platform/Errors.h"
 #include "processing/Hash_CheckSum.h"
@@ -32,18 +28,11 @@ int FirstNamed(const std::vector<Def>& defs, const std::string& name) {
   return -1;
 }
 
-template <class T>
-T LoadValue(const void* p) {
-  T v;
+// A 32-bit number in a field buffer (native form).
+int32_t NativeInt32(const void* p) {
+  int32_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
-}
-
-std::string FloatText(double v) {
-  if (!std::isfinite(v)) return "";
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return ec == std::errc() ? std::string(text, end) : std::string();
 }
 
 }  // namespace
@@ -53,194 +42,6 @@ int IndexOfName(const std::vector<TTinyFieldDef>& defs, const std::string& name)
 }
 int IndexOfName(const std::vector<TTinyIndexDef>& defs, const std::string& name) {
   return FirstNamed(defs, name);
-}
-
-// ---- TOptimBlobStream ----
-
-namespace {
-
-// Decodes the blob whose descriptor lies at |pos| into |dest|, as
-// ReadFieldValueAt does. With a cache, a value decoded before is copied
-// from it when the descriptor and the stored bytes in the image are still
-// exactly those it was decoded from; otherwise the value is decoded and kept.
-void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest, int64_t pos,
-                   bool compressed, bool encrypted) {
-  if (cache == nullptr || (!compressed && !encrypted)) {
-    io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
-    return;
-  }
-  thread_local std::vector<uint8_t> stored;
-  uint8_t descriptor_bytes[kBlobDescriptorSize];
-  io.ReadBuffer(pos, descriptor_bytes, kBlobDescriptorSize);
-  TBlobDescriptor blob;
-  blob.DecodeFrom(descriptor_bytes);
-  const bool in_image = blob.BlobPos >= 0 && blob.BlobSize >= 0 &&
-                        blob.BlobSize <= io.ImageSize() - blob.BlobPos;
-  const TDecodedCache::TBlob* cached = cache->FindBlob(pos);
-  if (in_image && cached != nullptr && cached->BlobPos == blob.BlobPos &&
-      cached->Stored.size() == static_cast<size_t>(blob.BlobSize) &&
-      cached->Compressed == compressed && cached->Encrypted == encrypted) {
-    stored.resize(static_cast<size_t>(blob.BlobSize));
-    io.ReadBuffer(blob.BlobPos, stored.data(), blob.BlobSize);
-    if (blob.BlobSize == 0 ||
-        std::memcmp(stored.data(), cached->Stored.data(), stored.size()) == 0) {
-      const std::vector<uint8_t>& value = cached->Decoded;
-      dest->SetSize(static_cast<int64_t>(value.size()));
-      if (!value.empty()) std::memcpy(dest->Memory(), value.data(), value.size());
-      dest->SetPosition(0);
-      return;
-    }
-  }
-  io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
-  // Decoded without error, so the stored range lies in the image.
-  TDecodedCache::TBlob entry;
-  entry.BlobPos = blob.BlobPos;
-  entry.Compressed = compressed;
-  entry.Encrypted = encrypted;
-  entry.Stored.resize(static_cast<size_t>(blob.BlobSize));
-  io.ReadBuffer(blob.BlobPos, entry.Stored.data(), blob.BlobSize);
-  const int64_t size = dest->Size();
-  entry.Decoded.assign(dest->Memory(), dest->Memory() + size);
-  cache->StoreBlob(pos, std::move(entry));
-}
-
-}  // namespace
-
-TOptimBlobStream::TOptimBlobStream(TTableStorageHost* host) : host_(host) {}
-
-void TOptimBlobStream::SetLoadInfo(int64_t pos, bool encrypted, bool compressed) {
-  pos_ = pos;
-  encrypted_ = encrypted;
-  compressed_ = compressed;
-  loaded_ = false;
-}
-
-void TOptimBlobStream::SetCache(std::shared_ptr<TDecodedCache> cache) {
-  if (cache_ != cache) cache_ = std::move(cache);
-}
-
-void TOptimBlobStream::EnsureLoaded() {
-  if (loaded_ || pos_ == 0 || host_ == nullptr) return;
-  // Marked first: the decode below writes into this stream.
-  loaded_ = true;
-  try {
-    ReadBlobValue(host_->FileIO(), cache_.get(), this, pos_, compressed_, encrypted_);
-  } catch (...) {
-    // Nothing half-read stays behind; the next use tries again.
-    TMemoryStream::SetSize(0);
-    loaded_ = false;
-    throw;
-  }
-}
-
-void TOptimBlobStream::Clear() {
-  loaded_ = true;
-  TMemoryStream::Clear();
-}
-
-int64_t TOptimBlobStream::Read(void* buffer, int64_t count) {
-  EnsureLoaded();
-  return TMemoryStream::Read(buffer, count);
-}
-
-int64_t TOptimBlobStream::Write(const void* buffer, int64_t count) {
-  loaded_ = true;
-  return TMemoryStream::Write(buffer, count);
-}
-
-int64_t TOptimBlobStream::Seek(int64_t offset, TSeekOrigin origin) {
-  EnsureLoaded();
-  return TMemoryStream::Seek(offset, origin);
-}
-
-int64_t TOptimBlobStream::Size() {
-  EnsureLoaded();
-  return TMemoryStream::Size();
-}
-
-void TOptimBlobStream::SetSize(int64_t size) {
-  loaded_ = true;
-  TMemoryStream::SetSize(size);
-}
-
-// ---- TFieldBufferItem, TFieldBuffers ----
-
-TFieldBufferItem::TFieldBufferItem(void* buffer, int field_type, int size)
-    : Buffer(buffer), FieldType(static_cast<uint8_t>(field_type)), Size(size) {}
-
-TFieldBufferItem::~TFieldBufferItem() {
-  if (!OwnsBuffer) return;
-  if (IsBlob())
-    delete static_cast<TOptimBlobStream*>(Buffer);
-  else
-    delete[] static_cast<uint8_t*>(Buffer);
-}
-
-bool TFieldBufferItem::IsBlob() const { return IsBlobFieldType(FieldType); }
-
-TOptimBlobStream* TFieldBufferItem::BlobStream() const {
-  return IsBlob() ? static_cast<TOptimBlobStream*>(Buffer) : nullptr;
-}
-
-const uint8_t* TFieldBufferItem::DataPointer() const {
-  if (!IsBlob()) return static_cast<const uint8_t*>(Buffer);
-  TOptimBlobStream* stream = BlobStream();
-  if (stream == nullptr) return nullptr;
-  stream->EnsureLoaded();
-  return stream->Memory();
-}
-
-std::string TFieldBufferItem::AsText() const {
-  if (Buffer == nullptr) return "";
-  try {
-    if (IsBlob()) {
-      TOptimBlobStream* stream = BlobStream();
-      const int64_t size = stream->Size();
-      return std::string(reinterpret_cast<const char*>(stream->Memory()),
-                         static_cast<size_t>(size));
-    }
-    const char* data = static_cast<const char*>(Buffer);
-    auto fits = [&](size_t width) { return Size >= static_cast<int32_t>(width); };
-    switch (FieldType) {
-      case ftString:
-      case ftFixedChar: {
-        if (Size <= 0) return "";
-        const void* nul = std::memchr(data, 0, static_cast<size_t>(Size));
-        size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - data)
-                                       : static_cast<size_t>(Size);
-        return std::string(data, length);
-      }
-      case ftSmallint:
-        return fits(2) ? std::to_string(LoadValue<int16_t>(data)) : "";
-      case ftWord:
-        return fits(2) ? std::to_string(LoadValue<uint16_t>(data)) : "";
-      case ftInteger:
-      case ftAutoInc:
-        return fits(4) ? std::to_string(LoadValue<int32_t>(data)) : "";
-      case ftLargeint:
-        return fits(8) ? std::to_string(LoadValue<int64_t>(data)) : "";
-      case ftBoolean:
-        if (!fits(1)) return "";
-        return (data[0] != 0 || (fits(2) && data[1] != 0)) ? "True" : "False";
-      case ftFloat:
-      case ftCurrency:
-        return fits(8) ? FloatText(LoadValue<double>(data)) : "";
-      case ftDate:
-        return fits(4) ? DayNumberToText(LoadValue<int32_t>(data)) : "";
-      case ftTime:
-        return fits(4) ? TimeMSecsToText(LoadValue<int32_t>(data)) : "";
-      case ftDateTime:
-        return fits(8) ? DateTimeToText(LoadValue<double>(data)) : "";
-      default:
-        return "";
-    }
-  } catch (const std::exception&) {
-    return "";
-  }
-}
-
-void TFieldBuffers::Add(void* buffer, int field_type, int size) {
-  items_.push_back(std::make_unique<TFieldBufferItem>(buffer, field_type, size));
 }
 
 // ---- TTinyTableIO: life cycle ----
@@ -646,11 +447,15 @@ void TTinyTableIO::EncodeFixedField(const TFieldBufferItem& item, int field_no, 
   FileIO().EncodeBuffer(dest, dest, FieldEncrypted(field_no), width);
 }
 
+void TTinyTableIO::EncodeBlob(TFieldBufferItem& item, int field_no, TMemoryStream& stored) {
+  TMemoryStream empty;
+  TStream* value = item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
+  FileIO().EncodeStream(value, &stored, FieldCompressed(field_no), FieldEncrypted(field_no));
+}
+
 void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
                              TMemoryStream& stored) {
   TTinyDBFileIO& io = FileIO();
-  TMemoryStream empty;
-  TStream* value = item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
   const bool compressed = FieldCompressed(field_no);
   const bool encrypted = FieldEncrypted(field_no);
   const int64_t n = stored.Size();
@@ -663,11 +468,13 @@ void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
     write_block();
     return;
   }
-  TMemoryStream plain;
-  plain.CopyFrom(*value, 0);
-  const uint32_t expected = Crc32(plain.Memory(), static_cast<size_t>(plain.Size()));
+  uint32_t expected = Crc32(nullptr, 0);
+  if (TOptimBlobStream* value = item.BlobStream()) {
+    const int64_t size = value->Size();  // loads a pending value first
+    expected = Crc32(value->Memory(), static_cast<size_t>(size));
+  }
   for (int attempt = 0; attempt < kVerifiedWriteAttempts; ++attempt) {
-    if (attempt > 0) io.EncodeStream(&plain, &stored, compressed, encrypted);
+    if (attempt > 0) EncodeBlob(item, field_no, stored);
     write_block();
     TMemoryStream back;
     back.SetSize(n);
@@ -698,7 +505,7 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   if (auto_inc_field_ >= 0) {
     TFieldBufferItem& item = buffers.Items(auto_inc_field_);
     if (item.Buffer != nullptr && item.Size >= 4) {
-      const int32_t v = LoadValue<int32_t>(item.Buffer);
+      const int32_t v = NativeInt32(item.Buffer);
       if (v == 0) {
         ++header_->AutoIncValue;
         std::memcpy(item.Buffer, &header_->AutoIncValue, 4);
@@ -752,10 +559,7 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
       EncodeFixedField(item, i, field);
       continue;
     }
-    TMemoryStream empty;
-    TStream* value =
-        item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
-    io.EncodeStream(value, &stored, FieldCompressed(i), FieldEncrypted(i));
+    EncodeBlob(item, i, stored);
     TBlobDescriptor blob;
     blob.BlobPos = static_cast<int32_t>(io.ImageSize());
     blob.BlobSize = static_cast<int32_t>(stored.Size());
@@ -770,8 +574,8 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   if (flush) io.Flush();
 }
 
-void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust,
-                                bool flush) {
+void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
+                                const TOnAdjust& on_adjust) {
   RequireBuffers(buffers);
   TRecordList& physical = GetRecordList(0);
   if (pos < 0 || static_cast<size_t>(pos) >= physical.size())
@@ -792,10 +596,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust
     const uint8_t field_type = field_defs_[static_cast<size_t>(i)].FieldType;
     uint8_t* field = image.data() + field_offsets_[static_cast<size_t>(i)];
     if (IsBlobFieldType(field_type)) {
-      TMemoryStream empty;
-      TStream* value =
-          item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
-      io.EncodeStream(value, &stored, FieldCompressed(i), FieldEncrypted(i));
+      EncodeBlob(item, i, stored);
       const int32_t n = static_cast<int32_t>(stored.Size());
       TBlobDescriptor blob;
       blob.DecodeFrom(field);
@@ -814,7 +615,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust
       blob.EncodeTo(field);
     } else if (field_type == ftAutoInc) {
       if (item.Buffer == nullptr || item.Size < 4) continue;
-      const int32_t v = LoadValue<int32_t>(item.Buffer);
+      const int32_t v = NativeInt32(item.Buffer);
       if (v == 0) continue;
       EncodeFixedField(item, i, field);
       if (v > header_->AutoIncValue) {

@@ -294,11 +294,10 @@ void TTinyTable::PostEdit() {
   TFieldBuffers buffers;
   BuildFieldBuffers(*current_, buffers);
   table_io_->UpdateRecord(
-      buffers, physical,
+      buffers, physical, false,
       [&](int index_no, int a, int b, const TRecordListEntry*) {
         if (index_no >= 0 && index_no == active_index_) AdjustOnUpdate(index_no, a, b, buffers);
-      },
-      false);
+      });
 }
 
 void TTinyTable::AdjustOnUpdate(int index_no, int old_pos, int new_pos, TFieldBuffers& buffers) {

@@ -69,7 +69,7 @@ struct ItemsTable : ::testing::Test {
     TRecordValues values(items, &host);
     items.ReadRecord(values.Buffers(), items.GetRecordList(0), pos);
     values.SetBlob(kBody, body);
-    items.UpdateRecord(values.Buffers(), pos, nullptr, false);
+    items.UpdateRecord(values.Buffers(), pos, false, nullptr);
   }
   TRecordValues Read(int pos) {
     TRecordValues values(items, &host);
@@ -226,7 +226,7 @@ TEST(TableIOTest, AutoIncrementNumbers) {
     TRecordValues values(counters, &host);
     counters.ReadRecord(values.Buffers(), counters.GetRecordList(0), pos);
     values.SetInt(0, n);
-    counters.UpdateRecord(values.Buffers(), pos, nullptr, false);
+    counters.UpdateRecord(values.Buffers(), pos, false, nullptr);
     TRecordValues back(counters, &host);
     counters.ReadRecord(back.Buffers(), counters.GetRecordList(0), pos);
     return back.Int(0);
@@ -473,7 +473,7 @@ TEST(TableIOTest, FileLockIsHeldForEachOperationAndReleasedAfterIt) {
     EXPECT_THROW(items.AppendRecord(values.Buffers(), false, nullptr), EDatabaseError);  // taken key
     EXPECT_TRUE(lock_is_free());
     values.SetInt(kId, 2);
-    items.UpdateRecord(values.Buffers(), 0, nullptr, true);
+    items.UpdateRecord(values.Buffers(), 0, true, nullptr);
     items.DeleteRecord(0, true);
     EXPECT_TRUE(lock_is_free());
 
