@@ -203,7 +203,7 @@ int64_t TTinyTableIO::RecordItemPos(int32_t record_no) const {
   const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
   if (record_no < 0 || chunk >= record_tab_chunks_.size())
     throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
-  return int64_t{record_tab_chunks_[chunk]} + 4 +
+  return int64_t{record_tab_chunks_[chunk]} + kTabChunkItemsOffset +
          int64_t{record_no % kTabChunkItems} * kRecordTabItemSize;
 }
 
@@ -212,7 +212,8 @@ int64_t TTinyTableIO::IndexItemPos(int index_no, int32_t record_no) const {
   const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
   if (record_no < 0 || chunk >= chunks.size())
     throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
-  return int64_t{chunks[chunk]} + 4 + int64_t{record_no % kTabChunkItems} * kIndexTabItemSize;
+  return int64_t{chunks[chunk]} + kTabChunkItemsOffset +
+         int64_t{record_no % kTabChunkItems} * kIndexTabItemSize;
 }
 
 TIndexTabItem TTinyTableIO::ReadIndexItem(int index_no, int32_t record_no) {
@@ -236,13 +237,13 @@ int32_t TTinyTableIO::AppendTabChunk(TIntegerAry& chunks, int size,
   TTinyDBFileIO& io = FileIO();
   const int32_t pos = static_cast<int32_t>(io.ImageSize());
   std::vector<uint8_t> chunk(static_cast<size_t>(size), 0);
-  if (first_item != nullptr) first_item->EncodeTo(chunk.data() + 4);
+  if (first_item != nullptr) first_item->EncodeTo(chunk.data() + kTabChunkItemsOffset);
   // The chunk exists before anything points at it.
   io.WriteBuffer(pos, chunk.data(), size);
   if (!chunks.empty()) {
-    uint8_t next[4];
-    EncodeInt32(next, pos);
-    io.WriteBuffer(chunks.back(), next, 4);
+    uint8_t link[kTabChunkLinkSize];
+    EncodeInt32(link, pos);
+    io.WriteBuffer(chunks.back(), link, kTabChunkLinkSize);
   }
   chunks.push_back(pos);
   return pos;
@@ -540,12 +541,14 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   data_pos = tab_item.DataPos;
 
   header_->RecordCount = k + 1;
-  uint8_t counters[12];
-  EncodeInt32(counters, header_->RecordTabPos);
-  EncodeInt32(counters + 4, header_->RecordCount);
-  EncodeInt32(counters + 8, header_->AutoIncValue);
-  io.WriteBuffer(HeaderPos() + kTableHeaderRecordTabPosOffset, counters,
-                 auto_inc_field_ >= 0 ? 12 : 8);
+  uint8_t counters[kTableHeaderCountersSize];
+  constexpr int kAt = kTableHeaderRecordTabPosOffset;  // counters[0] in the header
+  EncodeInt32(counters + kTableHeaderRecordTabPosOffset - kAt, header_->RecordTabPos);
+  EncodeInt32(counters + kTableHeaderRecordCountOffset - kAt, header_->RecordCount);
+  EncodeInt32(counters + kTableHeaderAutoIncOffset - kAt, header_->AutoIncValue);
+  io.WriteBuffer(HeaderPos() + kAt, counters,
+                 auto_inc_field_ >= 0 ? kTableHeaderCountersSize
+                                      : kTableHeaderCountersWithoutAutoIncSize);
 
   std::vector<uint8_t>& image = write_image_;
   image.assign(static_cast<size_t>(record_size_), 0);

@@ -1,3 +1,4 @@
+// The database as table storage and its blob streams see it.
 #pragma once
 
 namespace tinydb {

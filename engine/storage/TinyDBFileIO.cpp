@@ -286,13 +286,14 @@ void TTinyDBFileIO::WalkTabChain(int32_t first, int32_t record_count, int item_s
     if (InsideFixedPart(pos))
       Damaged(std::string(tab) + " chunk " + Num(done / kTabChunkItems) + " at " + Num(pos) +
               " lies inside the fixed part");
-    CheckImageRange(pos, 4 + int64_t{count} * item_size, (std::string(tab) + " chunk").c_str());
+    CheckImageRange(pos, kTabChunkItemsOffset + int64_t{count} * item_size,
+                    (std::string(tab) + " chunk").c_str());
     if (!visited.insert(pos).second)
       Damaged(std::string(tab) + " chain returns to the chunk at " + Num(pos));
     chunk_positions.push_back(static_cast<int32_t>(pos));
-    std::vector<uint8_t> bytes(4 + static_cast<size_t>(count) * item_size);
+    std::vector<uint8_t> bytes(kTabChunkItemsOffset + static_cast<size_t>(count) * item_size);
     ReadBuffer(pos, bytes.data(), static_cast<int64_t>(bytes.size()));
-    read_chunk(bytes.data() + 4, done, count);
+    read_chunk(bytes.data() + kTabChunkItemsOffset, done, count);
     done += count;
     pos = DecodeInt32(bytes.data());
   }

@@ -147,8 +147,8 @@ TEST_F(ItemsTable, FirstRecordFollowsItsNewRecordTabChunk) {
   EXPECT_EQ(header.RecordTabPos, end);
   EXPECT_EQ(header.RecordCount, 1);
   EXPECT_EQ(Int32At(image, end), 0);           // no next chunk
-  EXPECT_EQ(Int32At(image, end + 4), data_pos);  // item 0
-  EXPECT_EQ(image[end + 8], 0);                // live
+  EXPECT_EQ(Int32At(image, end + kTabChunkItemsOffset), data_pos);  // item 0
+  EXPECT_EQ(image[end + kTabChunkItemsOffset + kRecordTabItemDeletedOffset], 0);  // live
   EXPECT_EQ(items.GetRecordList(0).size(), 1u);
   EXPECT_EQ(items.GetRecordList(0)[0].DataPos, data_pos);
 
