@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "processing/ByteOrder.h"
+
 namespace tinydb {
 
 // ---- Sizes and fixed positions ----
@@ -281,29 +283,12 @@ inline int32_t BlobCapacityFor(int32_t stored_size) {
 
 // ---- Little-endian helpers ----
 
-inline void EncodeFixed16(uint8_t* dst, uint16_t v) {
-  dst[0] = static_cast<uint8_t>(v);
-  dst[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void EncodeFixed32(uint8_t* dst, uint32_t v) {
-  for (int i = 0; i < 4; ++i) dst[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void EncodeFixed64(uint8_t* dst, uint64_t v) {
-  for (int i = 0; i < 8; ++i) dst[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint16_t DecodeFixed16(const uint8_t* src) {
-  return static_cast<uint16_t>(src[0] | (src[1] << 8));
-}
-inline uint32_t DecodeFixed32(const uint8_t* src) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | src[i];
-  return v;
-}
-inline uint64_t DecodeFixed64(const uint8_t* src) {
-  uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | src[i];
-  return v;
-}
+inline void EncodeFixed16(uint8_t* dst, uint16_t v) { StoreLittleEndian16(v, dst); }
+inline void EncodeFixed32(uint8_t* dst, uint32_t v) { StoreLittleEndian32(v, dst); }
+inline void EncodeFixed64(uint8_t* dst, uint64_t v) { StoreLittleEndian64(v, dst); }
+inline uint16_t DecodeFixed16(const uint8_t* src) { return LoadLittleEndian16(src); }
+inline uint32_t DecodeFixed32(const uint8_t* src) { return LoadLittleEndian32(src); }
+inline uint64_t DecodeFixed64(const uint8_t* src) { return LoadLittleEndian64(src); }
 inline void EncodeInt32(uint8_t* dst, int32_t v) { EncodeFixed32(dst, static_cast<uint32_t>(v)); }
 inline int32_t DecodeInt32(const uint8_t* src) { return static_cast<int32_t>(DecodeFixed32(src)); }
 
