@@ -11,8 +11,6 @@ namespace tinydb {
 
 namespace {
 
-constexpr char kTableNotFound[] = "Table '%s' not found";
-constexpr char kGeneralError[] = "General error";
 constexpr char kNotLoaded[] = "Table '%s' is not open";
 constexpr char kBuffersMismatch[] = "Field buffers do not match table '%s'";
 constexpr char kPositionOutOfRange[] = "Record position %s is out of range";
@@ -202,7 +200,7 @@ int64_t TTinyTableIO::HeaderPos() {
 int64_t TTinyTableIO::RecordItemPos(int32_t record_no) const {
   const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
   if (record_no < 0 || chunk >= record_tab_chunks_.size())
-    throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
+    throw EDatabaseError(FormatMessage(kRecordDoesNotExist, std::to_string(record_no)));
   return int64_t{record_tab_chunks_[chunk]} + kTabChunkItemsOffset +
          int64_t{record_no % kTabChunkItems} * kRecordTabItemSize;
 }
@@ -211,7 +209,7 @@ int64_t TTinyTableIO::IndexItemPos(int index_no, int32_t record_no) const {
   const TIntegerAry& chunks = index_tab_chunks_.at(static_cast<size_t>(index_no));
   const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
   if (record_no < 0 || chunk >= chunks.size())
-    throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
+    throw EDatabaseError(FormatMessage(kRecordDoesNotExist, std::to_string(record_no)));
   return int64_t{chunks[chunk]} + kTabChunkItemsOffset +
          int64_t{record_no % kTabChunkItems} * kIndexTabItemSize;
 }
@@ -353,7 +351,7 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
 void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_no) {
   RequireLoaded();
   if (field_no < 0 || static_cast<size_t>(field_no) >= field_defs_.size())
-    throw EDatabaseError(FormatMessage("Field number %s is out of range", std::to_string(field_no)));
+    throw EDatabaseError(FormatMessage(kFieldNumberOutOfRange, std::to_string(field_no)));
   TTinyDBFileIO& io = FileIO();
   const int64_t item_pos = RecordItemPos(record_no);
   const int32_t offset = field_offsets_[static_cast<size_t>(field_no)];

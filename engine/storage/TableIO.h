@@ -131,9 +131,6 @@ class TTinyTableIO {
   void ReadRecord(TFieldBuffers& buffers, const TRecordList& list, int pos);
   // Decodes field |field_no| of record |record_no| into |dest| (blobs whole).
   void ReadFieldValue(TMemoryStream* dest, int record_no, int field_no);
-  // The decoded values kept by ReadRecord, ReadFieldValue and blob loads;
-  // emptied by Load and Unload.
-  TDecodedCache& DecodedValues() { return *decoded_cache_; }
   // Stores |buffers| (every field) as a new record and links it into every
   // index. Throws "Invalid unique field value '%s'" before writing
   // anything when a primary or unique key is taken. Cuts texts first (as
@@ -154,10 +151,9 @@ class TTinyTableIO {
 
   // ---- Index upkeep ----
 
-  // Throw "Invalid unique field value '%s'" when a primary or unique index
-  // already holds |buffers|' key (for an update: in another record than
-  // the one at |pos| of list 0).
-  void CheckUniqueForInsert(TFieldBuffers& buffers);
+  // Throws "Invalid unique field value '%s'" when a primary or unique
+  // index already holds |buffers|' key in another record than the one at
+  // |pos| of list 0.
   void CheckUniqueForUpdate(TFieldBuffers& buffers, int pos);
   // Position in list |to| of the record at |pos| of list |from| (-1 = list
   // 0, else an index number); -1 when out of range or absent.

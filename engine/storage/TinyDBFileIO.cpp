@@ -21,8 +21,6 @@ constexpr char kInvalidDatabaseName[] = "Invalid database name '%s'";
 constexpr char kVersion100[] = "Version 1.00 is not compatible";
 constexpr char kVersionTooHigh[] = "Version of database file is too High";
 constexpr char kLockTimeOut[] = "Wait for unlock time out";
-constexpr char kClosedDatabase[] = "Cannot perform this operation on a closed database";
-constexpr char kGeneralError[] = "General error";
 constexpr char kDamaged[] = "Database '%s' is damaged: ";
 
 // The version no longer readable, and the highest one understood.

@@ -128,7 +128,7 @@ bool TField::IsDateKind() const {
 }
 
 void TField::AccessError(const char* type_name) const {
-  if (IsBlob()) throw EDatabaseError("General error");
+  if (IsBlob()) throw EDatabaseError(kGeneralError);
   throw EDatabaseError(
       FormatArgs("Cannot access field '%s' as type %s", {name_, type_name}));
 }
@@ -142,12 +142,12 @@ void TField::RangeError(int64_t value, int64_t low, int64_t high) const {
 // ---- Raw access ----
 
 bool TField::GetData(void* dest) {
-  if (IsBlob()) throw EDatabaseError("General error");
+  if (IsBlob()) throw EDatabaseError(kGeneralError);
   return dataset_->GetFieldData(this, dest);
 }
 
 void TField::SetData(const void* source) {
-  if (IsBlob()) throw EDatabaseError("General error");
+  if (IsBlob()) throw EDatabaseError(kGeneralError);
   dataset_->SetFieldData(this, source);
 }
 
@@ -394,7 +394,7 @@ void TField::WriteDateTime(double value) {
 // ---- Blobs ----
 
 std::string TField::ReadBytes() {
-  if (!IsBlob()) throw EDatabaseError("General error");
+  if (!IsBlob()) throw EDatabaseError(kGeneralError);
   std::unique_ptr<TTinyBlobStream> stream = dataset_->OpenBlobStream(this, bmRead);
   std::string bytes(static_cast<size_t>(stream->Size()), '\0');
   if (!bytes.empty()) stream->ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -402,7 +402,7 @@ std::string TField::ReadBytes() {
 }
 
 void TField::WriteBytes(const std::string& bytes) {
-  if (!IsBlob()) throw EDatabaseError("General error");
+  if (!IsBlob()) throw EDatabaseError(kGeneralError);
   std::unique_ptr<TTinyBlobStream> stream = dataset_->OpenBlobStream(this, bmWrite);
   if (!bytes.empty()) stream->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
