@@ -109,6 +109,17 @@ std::string Trimmed(const std::string& text) {
   return text.substr(b, e - b + 1);
 }
 
+// Parses all of |text| (blanks around it allowed) with |parse|; writes
+// *|value| only on success.
+bool ParseWhole(const std::string& text, bool (*parse)(const char*&, int32_t*), int32_t* value) {
+  const std::string t = Trimmed(text);
+  const char* p = t.c_str();
+  int32_t parsed;
+  if (!parse(p, &parsed) || *p != '\0') return false;
+  *value = parsed;
+  return true;
+}
+
 }  // namespace
 
 bool TryEncodeDate(int year, int month, int day, int32_t* day_number) {
@@ -189,21 +200,11 @@ std::string DateTimeToText(double value) {
 }
 
 bool TextToDayNumber(const std::string& text, int32_t* day_number) {
-  std::string t = Trimmed(text);
-  const char* p = t.c_str();
-  int32_t day;
-  if (!ParseDate(p, &day) || *p != '\0') return false;
-  *day_number = day;
-  return true;
+  return ParseWhole(text, ParseDate, day_number);
 }
 
 bool TextToTimeMSecs(const std::string& text, int32_t* ms) {
-  std::string t = Trimmed(text);
-  const char* p = t.c_str();
-  int32_t time;
-  if (!ParseTime(p, &time) || *p != '\0') return false;
-  *ms = time;
-  return true;
+  return ParseWhole(text, ParseTime, ms);
 }
 
 bool TextToDayAndTime(const std::string& text, int32_t* day_number, int32_t* ms) {

@@ -61,7 +61,7 @@ size_t TFilterParser::ScanToken(size_t pos) {
   const char c = text_[pos];
   auto single = [&](TTokenKind kind, size_t length) {
     token_ = kind;
-    token_text_.assign(text_, pos, length);
+    token_text_ = text_.substr(pos, length);
     return pos + length;
   };
   switch (c) {

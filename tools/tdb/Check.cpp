@@ -32,7 +32,12 @@ constexpr int kShownPerKind = 10;
 std::string Num(int64_t v) { return std::to_string(v); }
 
 // A name from the image, quoted for the terminal.
-std::string Quoted(const std::string& cp1252) { return "'" + tinydb::Cp1252ToUtf8(cp1252) + "'"; }
+std::string Quoted(const std::string& cp1252) {
+  std::string quoted = "'";
+  quoted += tinydb::Cp1252ToUtf8(cp1252);
+  quoted += '\'';
+  return quoted;
+}
 
 // The names met so far, compared as the engine compares names.
 class TNameSet {

@@ -17,6 +17,13 @@
 namespace tinydb {
 namespace {
 
+// |prefix| followed by |n| in decimal ("f7").
+std::string Numbered(const char* prefix, size_t n) {
+  std::string name = prefix;
+  name += std::to_string(n);
+  return name;
+}
+
 std::string Text(const std::vector<uint8_t>& image, size_t pos, size_t size) {
   return std::string(reinterpret_cast<const char*>(&image[pos]), size);
 }
@@ -164,24 +171,24 @@ TEST(DatabaseWriterTest, RefusesWhatTheFileOrTheEngineCannotHold) {
       {"257 tables",
        [](auto&, auto& t) {
          t.resize(257);
-         for (size_t i = 0; i < t.size(); ++i) t[i].Name = "t" + std::to_string(i);
+         for (size_t i = 0; i < t.size(); ++i) t[i].Name = Numbered("t", i);
        },
        "Too many tables: 257"},
       {"97 fields",
        [&](auto&, auto& t) {
          auto& f = drinks(t).Fields;
-         while (f.size() < 97) f.push_back({"f" + std::to_string(f.size()), ftInteger, 0, false});
+         while (f.size() < 97) f.push_back({Numbered("f", f.size()), ftInteger, 0, false});
        },
        "97 fields"},
       {"9 indexes",
        [&](auto&, auto& t) {
          auto& x = drinks(t).Indexes;
-         while (x.size() < 9) x.push_back({"x" + std::to_string(x.size()), {"id"}, 0});
+         while (x.size() < 9) x.push_back({Numbered("x", x.size()), {"id"}, 0});
        },
        "9 indexes"},
       {"9 key fields",
        [&](auto&, auto& t) {
-         for (int i = 0; i < 7; ++i) drinks(t).Fields.push_back({"k" + std::to_string(i), ftInteger, 0, false});
+         for (int i = 0; i < 7; ++i) drinks(t).Fields.push_back({Numbered("k", i), ftInteger, 0, false});
          drinks(t).Indexes[1].FieldNames = {"id", "name", "ingred", "k0", "k1", "k2", "k3", "k4", "k5"};
        },
        "9 key fields"},
@@ -246,13 +253,13 @@ TEST(DatabaseWriterTest, RefusesWhatTheFileOrTheEngineCannotHold) {
 
 TEST(DatabaseWriterTest, TheLimitsThemselvesAreAccepted) {
   std::vector<TTableDefinition> tables(256);
-  for (size_t i = 0; i < tables.size(); ++i) tables[i].Name = "t" + std::to_string(i);
+  for (size_t i = 0; i < tables.size(); ++i) tables[i].Name = Numbered("t", i);
   TTableDefinition& t = tables[0];
   t.Name = std::string(32, 'n');
-  for (int f = 0; f < 96; ++f) t.Fields.push_back({"f" + std::to_string(f), ftInteger, 0, false});
+  for (int f = 0; f < 96; ++f) t.Fields.push_back({Numbered("f", f), ftInteger, 0, false});
   t.Fields[0] = {"s", ftFixedChar, kMaxStringFieldSize, false};
   for (int i = 0; i < 8; ++i)
-    t.Indexes.push_back({"x" + std::to_string(i), {"f7", "f6", "f5", "f4", "f3", "f2", "f1", "s"}, 0});
+    t.Indexes.push_back({Numbered("x", i), {"f7", "f6", "f5", "f4", "f3", "f2", "f1", "s"}, 0});
   const std::vector<uint8_t> image = BuildDatabaseImage(TDatabaseSettings{}, tables);
   EXPECT_EQ(static_cast<size_t>(kFixedPartSize + kMaxTableCount * kTableHeaderSize), image.size());
   EXPECT_EQ(kFixedPartSize + 255 * kTableHeaderSize,
