@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 namespace tinydb {
@@ -31,8 +32,8 @@ void CivilFromDays(int64_t z, int64_t* y, int* m, int* d) {
   *y = yoe + era * 400 + (*m <= 2);
 }
 
-// Day number of 1970-01-01.
-const int64_t kUnixEpochDay = DaysFromCivil(1970, 1, 1) - DaysFromCivil(1, 1, 1) + 1;
+// Day number of 1970-01-01 (day 1 is 0001-01-01).
+constexpr int64_t kUnixEpochDay = 719163;
 
 bool IsLeapYear(int year) {
   return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
@@ -53,6 +54,72 @@ TLocalNow LocalNow() {
   return result;
 }
 
+int32_t DayNumberOf(const TLocalNow& now) {
+  int32_t day = 0;
+  TryEncodeDate(now.Tm.tm_year + 1900, now.Tm.tm_mon + 1, now.Tm.tm_mday, &day);
+  return day;
+}
+
+int32_t TimeOfDayOf(const TLocalNow& now) {
+  int32_t ms = 0;
+  // A leap second counts as the last second of its minute.
+  TryEncodeTime(now.Tm.tm_hour, now.Tm.tm_min, now.Tm.tm_sec > 59 ? 59 : now.Tm.tm_sec,
+                now.Millisecond, &ms);
+  return ms;
+}
+
+// Reads exactly |digits| decimal digits at |*p|.
+bool ReadDigits(const char*& p, int digits, int* value) {
+  int v = 0;
+  for (int i = 0; i < digits; ++i) {
+    if (p[i] < '0' || p[i] > '9') return false;
+    v = v * 10 + (p[i] - '0');
+  }
+  p += digits;
+  *value = v;
+  return true;
+}
+
+bool ParseDate(const char*& p, int32_t* day_number) {
+  int y, m, d;
+  if (!ReadDigits(p, 4, &y) || *p++ != '-' || !ReadDigits(p, 2, &m) || *p++ != '-' ||
+      !ReadDigits(p, 2, &d))
+    return false;
+  return TryEncodeDate(y, m, d, day_number);
+}
+
+bool ParseTime(const char*& p, int32_t* ms) {
+  int h, m, s = 0, milli = 0;
+  if (!ReadDigits(p, 2, &h) || *p++ != ':' || !ReadDigits(p, 2, &m)) return false;
+  if (*p == ':') {
+    ++p;
+    if (!ReadDigits(p, 2, &s)) return false;
+    if (*p == '.') {
+      ++p;
+      if (!ReadDigits(p, 3, &milli)) return false;
+    }
+  }
+  return TryEncodeTime(h, m, s, milli, ms);
+}
+
+std::string Trimmed(const std::string& text) {
+  size_t b = text.find_first_not_of(' ');
+  if (b == std::string::npos) return "";
+  size_t e = text.find_last_not_of(' ');
+  return text.substr(b, e - b + 1);
+}
+
+// Parses all of |text| (blanks around it allowed) with |parse|; writes
+// *|value| only on success.
+bool ParseWhole(const std::string& text, bool (*parse)(const char*&, int32_t*), int32_t* value) {
+  const std::string t = Trimmed(text);
+  const char* p = t.c_str();
+  int32_t parsed;
+  if (!parse(p, &parsed) || *p != '\0') return false;
+  *value = parsed;
+  return true;
+}
+
 }  // namespace
 
 bool TryEncodeDate(int year, int month, int day, int32_t* day_number) {
@@ -60,7 +127,7 @@ bool TryEncodeDate(int year, int month, int day, int32_t* day_number) {
   if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
   int days = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
   if (day > days) return false;
-  *day_number = static_cast<int32_t>(DaysFromCivil(year, month, day) - DaysFromCivil(1, 1, 1) + 1);
+  *day_number = static_cast<int32_t>(DaysFromCivil(year, month, day) + kUnixEpochDay);
   return true;
 }
 
@@ -91,35 +158,78 @@ void DecodeTime(int32_t ms, int* hour, int* minute, int* second, int* millisecon
 }
 
 void SplitDateTime(double value, int32_t* day_number, int32_t* ms) {
-  double total = std::round(value);
-  double day = std::floor(total / kMsPerDay);
+  const double total = std::round(value);
+  const double day = std::floor(total / kMsPerDay);
+  // NaN fails both comparisons.
+  if (!(day >= INT32_MIN && day <= INT32_MAX)) {
+    *day_number = 0;
+    *ms = 0;
+    return;
+  }
   *day_number = static_cast<int32_t>(day);
   *ms = static_cast<int32_t>(total - day * kMsPerDay);
 }
 
-int32_t CurrentDayNumber() {
-  TLocalNow now = LocalNow();
-  int32_t day = 0;
-  TryEncodeDate(now.Tm.tm_year + 1900, now.Tm.tm_mon + 1, now.Tm.tm_mday, &day);
-  return day;
+std::string DayNumberToText(int32_t day_number) {
+  if (day_number < 1) return "";
+  int y, m, d;
+  DecodeDate(day_number, &y, &m, &d);
+  if (y > 9999) return "";
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
+  return text;
 }
 
-int32_t CurrentTimeOfDay() {
-  TLocalNow now = LocalNow();
-  int32_t ms = 0;
-  TryEncodeTime(now.Tm.tm_hour, now.Tm.tm_min, now.Tm.tm_sec > 59 ? 59 : now.Tm.tm_sec,
-                now.Millisecond, &ms);
-  return ms;
+std::string TimeMSecsToText(int32_t ms) {
+  if (ms < 0 || ms >= kMsPerDay) return "";
+  int h, m, s, milli;
+  DecodeTime(ms, &h, &m, &s, &milli);
+  char text[48];
+  if (milli != 0)
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", h, m, s, milli);
+  else
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, m, s);
+  return text;
 }
+
+std::string DateTimeToText(double value) {
+  int32_t day, ms;
+  SplitDateTime(value, &day, &ms);
+  std::string date = DayNumberToText(day);
+  return date.empty() ? date : date + " " + TimeMSecsToText(ms);
+}
+
+bool TextToDayNumber(const std::string& text, int32_t* day_number) {
+  return ParseWhole(text, ParseDate, day_number);
+}
+
+bool TextToTimeMSecs(const std::string& text, int32_t* ms) {
+  return ParseWhole(text, ParseTime, ms);
+}
+
+bool TextToDayAndTime(const std::string& text, int32_t* day_number, int32_t* ms) {
+  std::string t = Trimmed(text);
+  const char* p = t.c_str();
+  int32_t day;
+  int32_t time = 0;
+  if (!ParseDate(p, &day)) return false;
+  if (*p == ' ' || *p == 'T') {
+    ++p;
+    if (!ParseTime(p, &time)) return false;
+  }
+  if (*p != '\0') return false;
+  *day_number = day;
+  *ms = time;
+  return true;
+}
+
+int32_t TodayDayNumber() { return DayNumberOf(LocalNow()); }
+
+int32_t TimeOfDayMSecs() { return TimeOfDayOf(LocalNow()); }
 
 double CurrentDateTime() {
-  TLocalNow now = LocalNow();
-  int32_t day = 0;
-  int32_t ms = 0;
-  TryEncodeDate(now.Tm.tm_year + 1900, now.Tm.tm_mon + 1, now.Tm.tm_mday, &day);
-  TryEncodeTime(now.Tm.tm_hour, now.Tm.tm_min, now.Tm.tm_sec > 59 ? 59 : now.Tm.tm_sec,
-                now.Millisecond, &ms);
-  return static_cast<double>(day) * kMsPerDay + ms;
+  const TLocalNow now = LocalNow();
+  return static_cast<double>(DayNumberOf(now)) * kMsPerDay + TimeOfDayOf(now);
 }
 
 int CurrentYear() { return LocalNow().Tm.tm_year + 1900; }

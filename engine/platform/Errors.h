@@ -10,6 +10,15 @@
 
 namespace tinydb {
 
+// Messages raised in more than one place.
+constexpr char kGeneralError[] = "General error";
+constexpr char kClosedDatabase[] = "Cannot perform this operation on a closed database";
+constexpr char kTableNotFound[] = "Table '%s' not found";
+constexpr char kFieldNotFound[] = "Field '%s' not found";
+constexpr char kFieldNumberOutOfRange[] = "Field number %s is out of range";
+constexpr char kRecordDoesNotExist[] = "Record %s does not exist";
+constexpr char kBookmarkNotFound[] = "Bookmark not found";
+
 // Base of every error raised by the engine and its platform layer.
 class EEngineError : public std::runtime_error {
  public:

@@ -410,12 +410,4 @@ bool TryTextToFloat(std::string_view text, char decimal_separator, double* value
   return true;
 }
 
-double StrToFloat(const std::string& text) {
-  double value;
-  if (!TryTextToFloat(text, LocaleSettings().DecimalSeparator, &value)) {
-    throw EConvertError(FormatMessage("'%s' is not a valid floating point value", text));
-  }
-  return value;
-}
-
 }  // namespace tinydb

@@ -105,8 +105,5 @@ double StrToDateTime(const std::string& text);
 // [sign] digits [separator digits] [E [sign] digits], blanks around it
 // allowed. False for anything else, and for values beyond a double.
 bool TryTextToFloat(std::string_view text, char decimal_separator, double* value);
-// Same with the current settings; raises EConvertError "'%s' is not a valid
-// floating point value".
-double StrToFloat(const std::string& text);
 
 }  // namespace tinydb

@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "processing/ByteOrder.h"
+
 namespace tinydb {
 
 namespace {
@@ -20,19 +22,15 @@ constexpr int64_t kMaxDeflateRatio = 1032;
 constexpr int64_t kRatioSlack = 1032;
 
 void WriteInt32(TStream& stream, int32_t value) {
-  const uint32_t v = static_cast<uint32_t>(value);
-  const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                            static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+  uint8_t bytes[4];
+  StoreLittleEndian32(static_cast<uint32_t>(value), bytes);
   stream.WriteBuffer(bytes, sizeof bytes);
 }
 
 int32_t ReadInt32(TStream& stream) {
   uint8_t bytes[4];
   stream.ReadBuffer(bytes, sizeof bytes);
-  return static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) |
-                              static_cast<uint32_t>(bytes[1]) << 8 |
-                              static_cast<uint32_t>(bytes[2]) << 16 |
-                              static_cast<uint32_t>(bytes[3]) << 24);
+  return static_cast<int32_t>(LoadLittleEndian32(bytes));
 }
 
 void Clear(TStream& stream) {

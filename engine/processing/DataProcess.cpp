@@ -17,7 +17,6 @@ namespace {
 // Stream encryption works through a buffer of this many bytes.
 constexpr int64_t kEncryptChunkSize = 4096;
 
-const char kGeneralError[] = "General error";
 const char kCompressionNotFound[] = "Compression algorithm module '%s' not found";
 const char kEncryptionNotFound[] = "Encryption algorithm module '%s' not found";
 

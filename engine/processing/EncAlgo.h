@@ -28,9 +28,6 @@ class TEncAlgo_Base : public TEncryptAlgo {
   void EncryptBuffer(const void* source, void* dest, int64_t size) override;
   void DecryptBuffer(const void* source, void* dest, int64_t size) override;
 
-  // The cipher this module works with.
-  TEncrypt& Cipher() const { return *cipher_; }
-
  protected:
   // Takes ownership of |cipher| (never null).
   TEncAlgo_Base(void* owner, std::unique_ptr<TEncrypt> cipher);

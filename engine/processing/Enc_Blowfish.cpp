@@ -4,24 +4,13 @@
 #include <utility>
 
 #include "processing/BlowfishTables.h"
+#include "processing/ByteOrder.h"
 
 namespace tinydb {
 
 namespace {
 
 constexpr int kRounds = 16;
-
-uint32_t LoadBigEndian32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) |
-         uint32_t{p[3]};
-}
-
-void StoreBigEndian32(uint32_t v, uint8_t* p) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "processing/ByteOrder.h"
 #include "processing/TwofishTables.h"
 
 namespace tinydb {
@@ -23,22 +24,7 @@ constexpr uint8_t kRs[4][8] = {
     {0xA4, 0x55, 0x87, 0x5A, 0x58, 0xDB, 0x9E, 0x03},
 };
 
-uint32_t RotL(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-uint32_t RotR(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
 uint8_t Byte(uint32_t x, int i) { return static_cast<uint8_t>(x >> (8 * i)); }
-
-uint32_t LoadLittleEndian32(const uint8_t* p) {
-  return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
-         (uint32_t{p[3]} << 24);
-}
-
-void StoreLittleEndian32(uint32_t v, uint8_t* p) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 uint8_t GfMultiply(uint8_t a, uint8_t b, uint32_t polynomial) {
   uint32_t x = a;
@@ -116,9 +102,9 @@ void TEnc_Twofish::ScheduleKey(const uint8_t* key, int key_size) {
   uint32_t* words = KeyWords();
   for (int i = 0; i < kSubkeyWords / 2; ++i) {
     const uint32_t a = H(2 * i * kRho, even, k);
-    const uint32_t b = RotL(H((2 * i + 1) * kRho, odd, k), 8);
+    const uint32_t b = RotateLeft32(H((2 * i + 1) * kRho, odd, k), 8);
     words[2 * i] = a + b;
-    words[2 * i + 1] = RotL(a + 2 * b, 9);
+    words[2 * i + 1] = RotateLeft32(a + 2 * b, 9);
   }
 
   // Full keying: S-box table pos maps a byte straight to its MDS column.
@@ -147,14 +133,14 @@ void TEnc_Twofish::EncryptBlock(uint8_t* block) {
 
   for (int round = 0; round < kRounds; round += 2) {
     uint32_t t0 = G(r[0]);
-    uint32_t t1 = G(RotL(r[1], 8));
-    r[2] = RotR(r[2] ^ (t0 + t1 + key[kRoundSubkeys + 2 * round]), 1);
-    r[3] = RotL(r[3], 1) ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 1]);
+    uint32_t t1 = G(RotateLeft32(r[1], 8));
+    r[2] = RotateRight32(r[2] ^ (t0 + t1 + key[kRoundSubkeys + 2 * round]), 1);
+    r[3] = RotateLeft32(r[3], 1) ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 1]);
 
     t0 = G(r[2]);
-    t1 = G(RotL(r[3], 8));
-    r[0] = RotR(r[0] ^ (t0 + t1 + key[kRoundSubkeys + 2 * round + 2]), 1);
-    r[1] = RotL(r[1], 1) ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 3]);
+    t1 = G(RotateLeft32(r[3], 8));
+    r[0] = RotateRight32(r[0] ^ (t0 + t1 + key[kRoundSubkeys + 2 * round + 2]), 1);
+    r[1] = RotateLeft32(r[1], 1) ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 3]);
   }
 
   // The last round's swap is undone: the output starts with r[2].
@@ -172,14 +158,14 @@ void TEnc_Twofish::DecryptBlock(uint8_t* block) {
 
   for (int round = kRounds - 2; round >= 0; round -= 2) {
     uint32_t t0 = G(r[2]);
-    uint32_t t1 = G(RotL(r[3], 8));
-    r[0] = RotL(r[0], 1) ^ (t0 + t1 + key[kRoundSubkeys + 2 * round + 2]);
-    r[1] = RotR(r[1] ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 3]), 1);
+    uint32_t t1 = G(RotateLeft32(r[3], 8));
+    r[0] = RotateLeft32(r[0], 1) ^ (t0 + t1 + key[kRoundSubkeys + 2 * round + 2]);
+    r[1] = RotateRight32(r[1] ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 3]), 1);
 
     t0 = G(r[0]);
-    t1 = G(RotL(r[1], 8));
-    r[2] = RotL(r[2], 1) ^ (t0 + t1 + key[kRoundSubkeys + 2 * round]);
-    r[3] = RotR(r[3] ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 1]), 1);
+    t1 = G(RotateLeft32(r[1], 8));
+    r[2] = RotateLeft32(r[2], 1) ^ (t0 + t1 + key[kRoundSubkeys + 2 * round]);
+    r[3] = RotateRight32(r[3] ^ (t0 + 2 * t1 + key[kRoundSubkeys + 2 * round + 1]), 1);
   }
 
   for (int i = 0; i < 4; ++i) StoreLittleEndian32(r[i] ^ key[kInputWhiten + i], block + 4 * i);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "processing/ByteOrder.h"
 #include "processing/CrcTable.h"
 
 namespace tinydb {
@@ -39,7 +40,7 @@ void THash_CRC32::Update(const void* data, size_t size) {
 
 void THash_CRC32::Final() {
   crc_ = ~crc_;
-  for (int i = 0; i < 4; ++i) digest_[i] = static_cast<uint8_t>(crc_ >> (8 * i));
+  StoreLittleEndian32(crc_, digest_);
 }
 
 uint32_t Crc32(const void* data, size_t size, uint32_t crc) {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "processing/ByteOrder.h"
 #include "processing/EncryptBase.h"
 
 namespace tinydb {
@@ -67,20 +68,20 @@ void THash_MD4::Pad(bool big_endian_length) {
     used = 0;
   }
   std::memset(buffer_ + used, 0, kBlockSize - used);
-  for (int i = 0; i < 8; ++i) {
-    uint8_t b = static_cast<uint8_t>(bits >> (8 * i));
-    buffer_[big_endian_length ? kBlockSize - 1 - i : kBlockSize - 8 + i] = b;
-  }
+  if (big_endian_length)
+    StoreBigEndian64(bits, buffer_ + kBlockSize - 8);
+  else
+    StoreLittleEndian64(bits, buffer_ + kBlockSize - 8);
   Transform(buffer_);
   std::memset(buffer_, 0, sizeof(buffer_));
 }
 
 void THash_MD4::StoreDigest(int words, bool big_endian) {
   for (int w = 0; w < words; ++w) {
-    for (int i = 0; i < 4; ++i) {
-      uint8_t b = static_cast<uint8_t>(state_[w] >> (8 * i));
-      digest_[4 * w + (big_endian ? 3 - i : i)] = b;
-    }
+    if (big_endian)
+      StoreBigEndian32(state_[w], digest_ + 4 * w);
+    else
+      StoreLittleEndian32(state_[w], digest_ + 4 * w);
   }
 }
 
@@ -91,7 +92,7 @@ void THash_MD4::Final() {
 
 void THash_MD4::Transform(const uint8_t* block) {
   uint32_t x[16];
-  for (int i = 0; i < 16; ++i) x[i] = LoadLE32(block + 4 * i);
+  for (int i = 0; i < 16; ++i) x[i] = LoadLittleEndian32(block + 4 * i);
   uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
 
   static constexpr int kShift1[4] = {3, 7, 11, 19};

@@ -47,13 +47,4 @@ class THash_MD4 : public THash {
   uint8_t digest_[20];
 };
 
-// Little-endian 32-bit load used by the MD4 family's transforms.
-inline uint32_t LoadLE32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-inline uint32_t RotateLeft32(uint32_t v, int n) {
-  return (v << n) | (v >> ((32 - n) & 31));
-}
-
 }  // namespace tinydb

@@ -1,6 +1,7 @@
 // RIPEMD-160 compression function: two parallel lines of 80 steps each.
 #include "processing/Hash_RipeMD.h"
 
+#include "processing/ByteOrder.h"
 #include "processing/EncryptBase.h"
 
 namespace tinydb {
@@ -49,7 +50,7 @@ inline uint32_t Mix(int round, uint32_t x, uint32_t y, uint32_t z) {
 
 void THash_RipeMD160::Transform(const uint8_t* block) {
   uint32_t x[16];
-  for (int i = 0; i < 16; ++i) x[i] = LoadLE32(block + 4 * i);
+  for (int i = 0; i < 16; ++i) x[i] = LoadLittleEndian32(block + 4 * i);
 
   uint32_t al = state_[0], bl = state_[1], cl = state_[2], dl = state_[3], el = state_[4];
   uint32_t ar = al, br = bl, cr = cl, dr = dl, er = el;

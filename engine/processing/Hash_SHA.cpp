@@ -1,6 +1,7 @@
 // SHA-0 compression function.
 #include "processing/Hash_SHA.h"
 
+#include "processing/ByteOrder.h"
 #include "processing/EncryptBase.h"
 
 namespace tinydb {
@@ -12,10 +13,7 @@ void THash_SHA::Final() {
 
 void THash_SHA::Transform(const uint8_t* block) {
   uint32_t w[80];
-  for (int i = 0; i < 16; ++i) {
-    const uint8_t* p = block + 4 * i;
-    w[i] = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
-  }
+  for (int i = 0; i < 16; ++i) w[i] = LoadBigEndian32(block + 4 * i);
   for (int t = 16; t < 80; ++t) {
     uint32_t v = w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16];
     w[t] = rotate_schedule_ ? RotateLeft32(v, 1) : v;

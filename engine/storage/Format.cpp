@@ -88,66 +88,68 @@ uint8_t IndexOptionFromName(const std::string& name) {
 
 void TFileSignature::EncodeTo(uint8_t* dst) const {
   PutText(dst, Magic);
-  PutText(dst + 7, FormatVersion);
+  PutText(dst + kSignatureVersionOffset, FormatVersion);
 }
 
 void TFileSignature::DecodeFrom(const uint8_t* src) {
   GetText(src, Magic);
-  GetText(src + 7, FormatVersion);
+  GetText(src + kSignatureVersionOffset, FormatVersion);
 }
 
 void TDataProcessSettings::EncodeTo(uint8_t* dst) const {
-  dst[0] = Compressed;
-  dst[1] = Unused1;
-  PutText(dst + 2, CompressAlgoName);
-  dst[35] = Encrypted;
-  dst[36] = EncryptMode;
-  PutText(dst + 37, EncryptAlgoName);
-  dst[70] = VerifyWrites;
-  PutBytes(dst + 71, Unused2);
-  PutText(dst + 327, PasswordCheck);
-  PutBytes(dst + 456, Unused3);
+  dst[kSettingsCompressedOffset] = Compressed;
+  dst[kSettingsUnused1Offset] = Unused1;
+  PutText(dst + kSettingsCompressAlgoOffset, CompressAlgoName);
+  dst[kSettingsEncryptedOffset] = Encrypted;
+  dst[kSettingsEncryptModeOffset] = EncryptMode;
+  PutText(dst + kSettingsEncryptAlgoOffset, EncryptAlgoName);
+  dst[kSettingsVerifyWritesOffset] = VerifyWrites;
+  PutBytes(dst + kSettingsUnused2Offset, Unused2);
+  PutText(dst + kSettingsPasswordCheckOffset, PasswordCheck);
+  PutBytes(dst + kSettingsUnused3Offset, Unused3);
 }
 
 void TDataProcessSettings::DecodeFrom(const uint8_t* src) {
-  Compressed = src[0];
-  Unused1 = src[1];
-  GetText(src + 2, CompressAlgoName);
-  Encrypted = src[35];
-  EncryptMode = src[36];
-  GetText(src + 37, EncryptAlgoName);
-  VerifyWrites = src[70];
-  GetBytes(src + 71, Unused2);
-  GetText(src + 327, PasswordCheck);
-  GetBytes(src + 456, Unused3);
+  Compressed = src[kSettingsCompressedOffset];
+  Unused1 = src[kSettingsUnused1Offset];
+  GetText(src + kSettingsCompressAlgoOffset, CompressAlgoName);
+  Encrypted = src[kSettingsEncryptedOffset];
+  EncryptMode = src[kSettingsEncryptModeOffset];
+  GetText(src + kSettingsEncryptAlgoOffset, EncryptAlgoName);
+  VerifyWrites = src[kSettingsVerifyWritesOffset];
+  GetBytes(src + kSettingsUnused2Offset, Unused2);
+  GetText(src + kSettingsPasswordCheckOffset, PasswordCheck);
+  GetBytes(src + kSettingsUnused3Offset, Unused3);
 }
 
 void TTableDirectory::EncodeTo(uint8_t* dst) const {
   EncodeInt32(dst, TableCount);
-  EncodeInt32(dst + 4, Unused);
-  for (int i = 0; i < kMaxTableCount; ++i) EncodeInt32(dst + 8 + 4 * i, TableHeaderPos[i]);
+  EncodeInt32(dst + kTableDirectoryUnusedOffset, Unused);
+  for (int i = 0; i < kMaxTableCount; ++i)
+    EncodeInt32(dst + kTableDirectoryHeaderPosOffset + 4 * i, TableHeaderPos[i]);
 }
 
 void TTableDirectory::DecodeFrom(const uint8_t* src) {
   TableCount = DecodeInt32(src);
-  Unused = DecodeInt32(src + 4);
-  for (int i = 0; i < kMaxTableCount; ++i) TableHeaderPos[i] = DecodeInt32(src + 8 + 4 * i);
+  Unused = DecodeInt32(src + kTableDirectoryUnusedOffset);
+  for (int i = 0; i < kMaxTableCount; ++i)
+    TableHeaderPos[i] = DecodeInt32(src + kTableDirectoryHeaderPosOffset + 4 * i);
 }
 
 void TFieldDefEntry::EncodeTo(uint8_t* dst) const {
   PutText(dst, FieldName);
-  dst[33] = FieldType;
-  EncodeInt32(dst + 34, FieldSize);
-  dst[38] = RawStorage;
-  PutBytes(dst + 39, Unused);
+  dst[kFieldDefTypeOffset] = FieldType;
+  EncodeInt32(dst + kFieldDefSizeOffset, FieldSize);
+  dst[kFieldDefRawOffset] = RawStorage;
+  PutBytes(dst + kFieldDefUnusedOffset, Unused);
 }
 
 void TFieldDefEntry::DecodeFrom(const uint8_t* src) {
   GetText(src, FieldName);
-  FieldType = src[33];
-  FieldSize = DecodeInt32(src + 34);
-  RawStorage = src[38];
-  GetBytes(src + 39, Unused);
+  FieldType = src[kFieldDefTypeOffset];
+  FieldSize = DecodeInt32(src + kFieldDefSizeOffset);
+  RawStorage = src[kFieldDefRawOffset];
+  GetBytes(src + kFieldDefUnusedOffset, Unused);
 }
 
 int TIndexDefEntry::KeyFieldCount() const {
@@ -158,20 +160,22 @@ int TIndexDefEntry::KeyFieldCount() const {
 
 void TIndexDefEntry::EncodeTo(uint8_t* dst) const {
   PutText(dst, IndexName);
-  dst[33] = Options;
-  for (int i = 0; i < kMaxIndexFieldCount; ++i) EncodeInt32(dst + 34 + 4 * i, FieldIndexes[i]);
-  EncodeInt32(dst + 66, IndexTabPos);
-  EncodeInt32(dst + 70, ChainHead);
-  PutBytes(dst + 74, Unused);
+  dst[kIndexDefOptionsOffset] = Options;
+  for (int i = 0; i < kMaxIndexFieldCount; ++i)
+    EncodeInt32(dst + kIndexDefFieldsOffset + 4 * i, FieldIndexes[i]);
+  EncodeInt32(dst + kIndexDefTabPosOffset, IndexTabPos);
+  EncodeInt32(dst + kIndexDefChainHeadOffset, ChainHead);
+  PutBytes(dst + kIndexDefUnusedOffset, Unused);
 }
 
 void TIndexDefEntry::DecodeFrom(const uint8_t* src) {
   GetText(src, IndexName);
-  Options = src[33];
-  for (int i = 0; i < kMaxIndexFieldCount; ++i) FieldIndexes[i] = DecodeInt32(src + 34 + 4 * i);
-  IndexTabPos = DecodeInt32(src + 66);
-  ChainHead = DecodeInt32(src + 70);
-  GetBytes(src + 74, Unused);
+  Options = src[kIndexDefOptionsOffset];
+  for (int i = 0; i < kMaxIndexFieldCount; ++i)
+    FieldIndexes[i] = DecodeInt32(src + kIndexDefFieldsOffset + 4 * i);
+  IndexTabPos = DecodeInt32(src + kIndexDefTabPosOffset);
+  ChainHead = DecodeInt32(src + kIndexDefChainHeadOffset);
+  GetBytes(src + kIndexDefUnusedOffset, Unused);
 }
 
 void TTableHeader::EncodeTo(uint8_t* dst) const {
@@ -204,36 +208,36 @@ void TTableHeader::DecodeFrom(const uint8_t* src) {
 
 void TRecordTabItem::EncodeTo(uint8_t* dst) const {
   EncodeInt32(dst, DataPos);
-  dst[4] = Deleted;
+  dst[kRecordTabItemDeletedOffset] = Deleted;
 }
 
 void TRecordTabItem::DecodeFrom(const uint8_t* src) {
   DataPos = DecodeInt32(src);
-  Deleted = src[4];
+  Deleted = src[kRecordTabItemDeletedOffset];
 }
 
 void TIndexTabItem::EncodeTo(uint8_t* dst) const {
   EncodeInt32(dst, RecordNo);
-  EncodeInt32(dst + 4, Next);
+  EncodeInt32(dst + kIndexTabItemNextOffset, Next);
 }
 
 void TIndexTabItem::DecodeFrom(const uint8_t* src) {
   RecordNo = DecodeInt32(src);
-  Next = DecodeInt32(src + 4);
+  Next = DecodeInt32(src + kIndexTabItemNextOffset);
 }
 
 void TBlobDescriptor::EncodeTo(uint8_t* dst) const {
   EncodeInt32(dst, BlobPos);
-  EncodeInt32(dst + 4, BlobSize);
-  EncodeInt32(dst + 8, BlobCapacity);
-  PutBytes(dst + 12, Reserved);
+  EncodeInt32(dst + kBlobDescriptorSizeOffset, BlobSize);
+  EncodeInt32(dst + kBlobDescriptorCapacityOffset, BlobCapacity);
+  PutBytes(dst + kBlobDescriptorReservedOffset, Reserved);
 }
 
 void TBlobDescriptor::DecodeFrom(const uint8_t* src) {
   BlobPos = DecodeInt32(src);
-  BlobSize = DecodeInt32(src + 4);
-  BlobCapacity = DecodeInt32(src + 8);
-  GetBytes(src + 12, Reserved);
+  BlobSize = DecodeInt32(src + kBlobDescriptorSizeOffset);
+  BlobCapacity = DecodeInt32(src + kBlobDescriptorCapacityOffset);
+  GetBytes(src + kBlobDescriptorReservedOffset, Reserved);
 }
 
 }  // namespace tinydb

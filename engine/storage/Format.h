@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "processing/ByteOrder.h"
+
 namespace tinydb {
 
 // ---- Sizes and fixed positions ----
@@ -21,8 +23,12 @@ constexpr int kMaxFieldCount = 96;
 constexpr int kMaxIndexCount = 8;
 constexpr int kMaxIndexFieldCount = 8;
 
+// Offsets named k<Structure><Member>Offset count from the start of their
+// structure.
+
 constexpr int kFileSignatureSize = 12;     // char[7] magic + char[5] version
 constexpr int kFileSignaturePos = 0;
+constexpr int kSignatureVersionOffset = 7;  // after char[7] magic
 constexpr int kReservedAreaSize = 2305;    // offsets 12..2316, not read
 constexpr int kSettingsPos = 2317;
 constexpr int kSettingsSize = 472;
@@ -30,8 +36,43 @@ constexpr int kTableDirectoryPos = 2789;
 constexpr int kTableDirectorySize = 1032;  // int32 count + int32 unused + int32[256]
 constexpr int kFixedPartSize = kTableDirectoryPos + kTableDirectorySize;  // 3821
 
-constexpr int kFieldDefSize = 43;     // name[33] + type + int32 size + raw + 4 unused
-constexpr int kIndexDefSize = 78;     // name[33] + options + int32[8] + 2 int32 + 4 unused
+// The settings block: 1-byte compressed + 1 unused + name[33] compression
+// + 1-byte encrypted + 1-byte mode + name[33] cipher + 1-byte verify
+// writes + 256 unused + char[129] password check + 16 unused.
+constexpr int kSettingsCompressedOffset = 0;
+constexpr int kSettingsUnused1Offset = 1;
+constexpr int kSettingsCompressAlgoOffset = 2;
+constexpr int kSettingsEncryptedOffset = kSettingsCompressAlgoOffset + kNameSize;  // 35
+constexpr int kSettingsEncryptModeOffset = kSettingsEncryptedOffset + 1;          // 36
+constexpr int kSettingsEncryptAlgoOffset = kSettingsEncryptModeOffset + 1;        // 37
+constexpr int kSettingsVerifyWritesOffset = kSettingsEncryptAlgoOffset + kNameSize;  // 70
+constexpr int kSettingsUnused2Offset = kSettingsVerifyWritesOffset + 1;           // 71
+constexpr int kSettingsPasswordCheckOffset = kSettingsUnused2Offset + 256;        // 327
+constexpr int kPasswordCheckSize = 129;
+constexpr int kSettingsUnused3Offset = kSettingsPasswordCheckOffset + kPasswordCheckSize;  // 456
+
+// The table directory: int32 table count + int32 unused + int32[256]
+// header positions.
+constexpr int kTableDirectoryUnusedOffset = 4;
+constexpr int kTableDirectoryHeaderPosOffset = 8;
+
+// A field definition: name[33] + 1-byte type + int32 size + 1-byte raw
+// storage + 4 unused.
+constexpr int kFieldDefSize = 43;
+constexpr int kFieldDefTypeOffset = kNameSize;                // 33
+constexpr int kFieldDefSizeOffset = kFieldDefTypeOffset + 1;  // 34
+constexpr int kFieldDefRawOffset = kFieldDefSizeOffset + 4;   // 38
+constexpr int kFieldDefUnusedOffset = kFieldDefRawOffset + 1;  // 39
+
+// An index definition: name[33] + 1-byte options + int32[8] key field
+// numbers + int32 index tab position + int32 chain head + 4 unused.
+constexpr int kIndexDefSize = 78;
+constexpr int kIndexDefOptionsOffset = kNameSize;                              // 33
+constexpr int kIndexDefFieldsOffset = kIndexDefOptionsOffset + 1;              // 34
+constexpr int kIndexDefTabPosOffset = kIndexDefFieldsOffset + 4 * kMaxIndexFieldCount;  // 66
+constexpr int kIndexDefChainHeadOffset = kIndexDefTabPosOffset + 4;            // 70
+constexpr int kIndexDefUnusedOffset = kIndexDefChainHeadOffset + 4;            // 74
+
 constexpr int kTableHeaderSize = 4821;
 constexpr int kTableHeaderRecordTabPosOffset = 33;
 constexpr int kTableHeaderRecordCountOffset = 37;
@@ -41,20 +82,38 @@ constexpr int kTableHeaderFieldDefsOffset = 49;
 constexpr int kTableHeaderIndexCountOffset = 4177;
 constexpr int kTableHeaderIndexDefsOffset = 4181;
 constexpr int kTableHeaderUnusedOffset = 4805;  // 16 bytes, not read
+// The header's counters, written together as records are appended: int32
+// record tab position + int32 record count + int32 auto-increment value.
+constexpr int kTableHeaderCountersSize = kTableHeaderFieldCountOffset - kTableHeaderRecordTabPosOffset;  // 12
+constexpr int kTableHeaderCountersWithoutAutoIncSize = kTableHeaderAutoIncOffset - kTableHeaderRecordTabPosOffset;  // 8
 
+// A tab chunk: int32 position of the next chunk (the link) + 1024 items.
 constexpr int kTabChunkItems = 1024;
+constexpr int kTabChunkLinkSize = 4;
+constexpr int kTabChunkItemsOffset = kTabChunkLinkSize;
 constexpr int kRecordTabItemSize = 5;  // int32 DataPos + uint8 Deleted
-constexpr int kRecordTabChunkSize = 4 + kTabChunkItems * kRecordTabItemSize;  // 5124
+constexpr int kRecordTabItemDeletedOffset = 4;
+constexpr int kRecordTabChunkSize = kTabChunkItemsOffset + kTabChunkItems * kRecordTabItemSize;  // 5124
 constexpr int kIndexTabItemSize = 8;   // int32 RecordNo + int32 Next
-constexpr int kIndexTabChunkSize = 4 + kTabChunkItems * kIndexTabItemSize;    // 8196
+constexpr int kIndexTabItemNextOffset = 4;
+constexpr int kIndexTabChunkSize = kTabChunkItemsOffset + kTabChunkItems * kIndexTabItemSize;    // 8196
 
-constexpr int kBlobDescriptorSize = 20;  // int32 pos + int32 size + int32 capacity + 8 bytes
+// A blob descriptor: int32 pos + int32 size + int32 capacity + 8 reserved.
+constexpr int kBlobDescriptorSize = 20;
+constexpr int kBlobDescriptorSizeOffset = 4;
+constexpr int kBlobDescriptorCapacityOffset = 8;
+constexpr int kBlobDescriptorReservedOffset = 12;
 constexpr int kBlobBlockGranule = 64;
 
 constexpr char kMagic[] = "TinyDB";
 constexpr char kCurrentVersion[] = "2.0";
 
 static_assert(kSettingsPos == kFileSignatureSize + kReservedAreaSize);
+static_assert(kSettingsUnused3Offset + 16 == kSettingsSize);
+static_assert(kFieldDefUnusedOffset + 4 == kFieldDefSize);
+static_assert(kIndexDefUnusedOffset + 4 == kIndexDefSize);
+static_assert(kBlobDescriptorReservedOffset + 8 == kBlobDescriptorSize);
+static_assert(kTableHeaderCountersSize == 12 && kTableHeaderCountersWithoutAutoIncSize == 8);
 static_assert(kTableDirectorySize == 4 + 4 + 4 * kMaxTableCount);
 static_assert(kTableHeaderFieldDefsOffset + kMaxFieldCount * kFieldDefSize ==
               kTableHeaderIndexCountOffset);
@@ -133,7 +192,7 @@ struct TDataProcessSettings {
   TFixedText<kNameSize> EncryptAlgoName{};
   uint8_t VerifyWrites = 0;
   std::array<uint8_t, 256> Unused2{};
-  TFixedText<129> PasswordCheck{};
+  TFixedText<kPasswordCheckSize> PasswordCheck{};
   std::array<uint8_t, 16> Unused3{};
 
   void EncodeTo(uint8_t* dst) const;  // kSettingsSize bytes
@@ -224,29 +283,12 @@ inline int32_t BlobCapacityFor(int32_t stored_size) {
 
 // ---- Little-endian helpers ----
 
-inline void EncodeFixed16(uint8_t* dst, uint16_t v) {
-  dst[0] = static_cast<uint8_t>(v);
-  dst[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void EncodeFixed32(uint8_t* dst, uint32_t v) {
-  for (int i = 0; i < 4; ++i) dst[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void EncodeFixed64(uint8_t* dst, uint64_t v) {
-  for (int i = 0; i < 8; ++i) dst[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint16_t DecodeFixed16(const uint8_t* src) {
-  return static_cast<uint16_t>(src[0] | (src[1] << 8));
-}
-inline uint32_t DecodeFixed32(const uint8_t* src) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | src[i];
-  return v;
-}
-inline uint64_t DecodeFixed64(const uint8_t* src) {
-  uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | src[i];
-  return v;
-}
+inline void EncodeFixed16(uint8_t* dst, uint16_t v) { StoreLittleEndian16(v, dst); }
+inline void EncodeFixed32(uint8_t* dst, uint32_t v) { StoreLittleEndian32(v, dst); }
+inline void EncodeFixed64(uint8_t* dst, uint64_t v) { StoreLittleEndian64(v, dst); }
+inline uint16_t DecodeFixed16(const uint8_t* src) { return LoadLittleEndian16(src); }
+inline uint32_t DecodeFixed32(const uint8_t* src) { return LoadLittleEndian32(src); }
+inline uint64_t DecodeFixed64(const uint8_t* src) { return LoadLittleEndian64(src); }
 inline void EncodeInt32(uint8_t* dst, int32_t v) { EncodeFixed32(dst, static_cast<uint32_t>(v)); }
 inline int32_t DecodeInt32(const uint8_t* src) { return static_cast<int32_t>(DecodeFixed32(src)); }
 

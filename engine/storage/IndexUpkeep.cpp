@@ -44,8 +44,6 @@ void TTinyTableIO::CheckUnique(TFieldBuffers& buffers, int own_pos,
   }
 }
 
-void TTinyTableIO::CheckUniqueForInsert(TFieldBuffers& buffers) { CheckUnique(buffers, -1); }
-
 void TTinyTableIO::CheckUniqueForUpdate(TFieldBuffers& buffers, int pos) {
   CheckUnique(buffers, pos);
 }

@@ -36,7 +36,7 @@ int TTinyTableIO::CompareKeyRecord(TFieldBuffers& key, const TRecordListEntry& e
   for (size_t k = 0; k < fields && result == 0; ++k) {
     const int field_no = def.FieldNumbers[k];
     if (field_no >= key.Count())
-      throw EDatabaseError(FormatMessage("Field number %s is out of range", std::to_string(field_no)));
+      throw EDatabaseError(FormatMessage(kFieldNumberOutOfRange, std::to_string(field_no)));
     const int field_type = field_defs_[static_cast<size_t>(field_no)].FieldType;
     // A record's image never moves, so the list entry's position is the
     // record tab's; blobs are read through their descriptor.

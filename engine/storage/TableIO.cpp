@@ -1,9 +1,6 @@
 #include "storage/TableIO.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/Codepage.h"
@@ -14,8 +11,6 @@ namespace tinydb {
 
 namespace {
 
-constexpr char kTableNotFound[] = "Table '%s' not found";
-constexpr char kGeneralError[] = "General error";
 constexpr char kNotLoaded[] = "Table '%s' is not open";
 constexpr char kBuffersMismatch[] = "Field buffers do not match table '%s'";
 constexpr char kPositionOutOfRange[] = "Record position %s is out of range";
@@ -24,10 +19,6 @@ constexpr char kBlobNotVerified[] = "Blob write of field '%s' could not be verif
 // A verified blob write is tried this often before it is reported as failed.
 constexpr int kVerifiedWriteAttempts = 5;
 
-// Day number of 1970-01-01 when 0001-01-01 is day 1.
-constexpr int64_t kUnixEpochDayNumber = 719163;
-constexpr int64_t kMillisecondsPerDay = 86400000;
-
 template <class Def>
 int FirstNamed(const std::vector<Def>& defs, const std::string& name) {
   for (size_t i = 0; i < defs.size(); ++i)
@@ -35,56 +26,11 @@ int FirstNamed(const std::vector<Def>& defs, const std::string& name) {
   return -1;
 }
 
-template <class T>
-T LoadValue(const void* p) {
-  T v;
+// A 32-bit number in a field buffer (native form).
+int32_t NativeInt32(const void* p) {
+  int32_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
-}
-
-std::string TwoDigits(int64_t v) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d", static_cast<int>(v));
-  return text;
-}
-
-// "YYYY-MM-DD" of a day number (0001-01-01 = 1); "" outside years 1..9999.
-std::string DateText(int64_t day_number) {
-  // Civil date from days since 1970-01-01 (proleptic Gregorian).
-  int64_t z = day_number - kUnixEpochDayNumber + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-  if (y < 1 || y > 9999) return "";
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
-                static_cast<int>(d));
-  return text;
-}
-
-// "HH:MM:SS", with ".mmm" when there are milliseconds; "" outside a day.
-std::string TimeText(int64_t ms) {
-  if (ms < 0 || ms >= kMillisecondsPerDay) return "";
-  std::string text = TwoDigits(ms / 3600000) + ":" + TwoDigits(ms / 60000 % 60) + ":" +
-                     TwoDigits(ms / 1000 % 60);
-  if (ms % 1000 != 0) {
-    char frac[8];
-    std::snprintf(frac, sizeof frac, ".%03d", static_cast<int>(ms % 1000));
-    text += frac;
-  }
-  return text;
-}
-
-std::string FloatText(double v) {
-  if (!std::isfinite(v)) return "";
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return ec == std::errc() ? std::string(text, end) : std::string();
 }
 
 }  // namespace
@@ -94,206 +40,6 @@ int IndexOfName(const std::vector<TTinyFieldDef>& defs, const std::string& name)
 }
 int IndexOfName(const std::vector<TTinyIndexDef>& defs, const std::string& name) {
   return FirstNamed(defs, name);
-}
-
-// ---- TOptimBlobStream ----
-
-namespace {
-
-// Decodes the blob whose descriptor lies at |pos| into |dest|, as
-// ReadFieldValueAt does. With a cache, a value decoded before is copied
-// from it when the descriptor and the stored bytes in the image are still
-// exactly those it was decoded from; otherwise the value is decoded and kept.
-void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest, int64_t pos,
-                   bool compressed, bool encrypted) {
-  if (cache == nullptr || (!compressed && !encrypted)) {
-    io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
-    return;
-  }
-  thread_local std::vector<uint8_t> stored;
-  uint8_t descriptor_bytes[kBlobDescriptorSize];
-  io.ReadBuffer(pos, descriptor_bytes, kBlobDescriptorSize);
-  TBlobDescriptor blob;
-  blob.DecodeFrom(descriptor_bytes);
-  const bool in_image = blob.BlobPos >= 0 && blob.BlobSize >= 0 &&
-                        blob.BlobSize <= io.ImageSize() - blob.BlobPos;
-  const TDecodedCache::TBlob* cached = cache->FindBlob(pos);
-  if (in_image && cached != nullptr && cached->BlobPos == blob.BlobPos &&
-      cached->Stored.size() == static_cast<size_t>(blob.BlobSize) &&
-      cached->Compressed == compressed && cached->Encrypted == encrypted) {
-    stored.resize(static_cast<size_t>(blob.BlobSize));
-    io.ReadBuffer(blob.BlobPos, stored.data(), blob.BlobSize);
-    if (blob.BlobSize == 0 ||
-        std::memcmp(stored.data(), cached->Stored.data(), stored.size()) == 0) {
-      const std::vector<uint8_t>& value = cached->Decoded;
-      dest->SetSize(static_cast<int64_t>(value.size()));
-      if (!value.empty()) std::memcpy(dest->Memory(), value.data(), value.size());
-      dest->SetPosition(0);
-      return;
-    }
-  }
-  io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
-  // Decoded without error, so the stored range lies in the image.
-  TDecodedCache::TBlob entry;
-  entry.BlobPos = blob.BlobPos;
-  entry.Compressed = compressed;
-  entry.Encrypted = encrypted;
-  entry.Stored.resize(static_cast<size_t>(blob.BlobSize));
-  io.ReadBuffer(blob.BlobPos, entry.Stored.data(), blob.BlobSize);
-  const int64_t size = dest->Size();
-  entry.Decoded.assign(dest->Memory(), dest->Memory() + size);
-  cache->StoreBlob(pos, std::move(entry));
-}
-
-}  // namespace
-
-TOptimBlobStream::TOptimBlobStream(TTableStorageHost* host) : host_(host) {}
-
-void TOptimBlobStream::SetLoadInfo(int64_t pos, bool encrypted, bool compressed) {
-  pos_ = pos;
-  encrypted_ = encrypted;
-  compressed_ = compressed;
-  loaded_ = false;
-}
-
-void TOptimBlobStream::SetCache(std::shared_ptr<TDecodedCache> cache) {
-  if (cache_ != cache) cache_ = std::move(cache);
-}
-
-void TOptimBlobStream::EnsureLoaded() {
-  if (loaded_ || pos_ == 0 || host_ == nullptr) return;
-  // Marked first: the decode below writes into this stream.
-  loaded_ = true;
-  try {
-    ReadBlobValue(host_->FileIO(), cache_.get(), this, pos_, compressed_, encrypted_);
-  } catch (...) {
-    // Nothing half-read stays behind; the next use tries again.
-    TMemoryStream::SetSize(0);
-    loaded_ = false;
-    throw;
-  }
-}
-
-void TOptimBlobStream::Clear() {
-  loaded_ = true;
-  TMemoryStream::Clear();
-}
-
-int64_t TOptimBlobStream::Read(void* buffer, int64_t count) {
-  EnsureLoaded();
-  return TMemoryStream::Read(buffer, count);
-}
-
-int64_t TOptimBlobStream::Write(const void* buffer, int64_t count) {
-  loaded_ = true;
-  return TMemoryStream::Write(buffer, count);
-}
-
-int64_t TOptimBlobStream::Seek(int64_t offset, TSeekOrigin origin) {
-  EnsureLoaded();
-  return TMemoryStream::Seek(offset, origin);
-}
-
-int64_t TOptimBlobStream::Size() {
-  EnsureLoaded();
-  return TMemoryStream::Size();
-}
-
-void TOptimBlobStream::SetSize(int64_t size) {
-  loaded_ = true;
-  TMemoryStream::SetSize(size);
-}
-
-// ---- TFieldBufferItem, TFieldBuffers ----
-
-TFieldBufferItem::TFieldBufferItem(void* buffer, int field_type, int size)
-    : Buffer(buffer), FieldType(static_cast<uint8_t>(field_type)), Size(size) {}
-
-TFieldBufferItem::~TFieldBufferItem() {
-  if (!OwnsBuffer) return;
-  if (IsBlob())
-    delete static_cast<TOptimBlobStream*>(Buffer);
-  else
-    delete[] static_cast<uint8_t*>(Buffer);
-}
-
-bool TFieldBufferItem::IsBlob() const { return IsBlobFieldType(FieldType); }
-
-TOptimBlobStream* TFieldBufferItem::BlobStream() const {
-  return IsBlob() ? static_cast<TOptimBlobStream*>(Buffer) : nullptr;
-}
-
-const uint8_t* TFieldBufferItem::DataPointer() const {
-  if (!IsBlob()) return static_cast<const uint8_t*>(Buffer);
-  TOptimBlobStream* stream = BlobStream();
-  if (stream == nullptr) return nullptr;
-  stream->EnsureLoaded();
-  return stream->Memory();
-}
-
-std::string TFieldBufferItem::AsText() const {
-  if (Buffer == nullptr) return "";
-  try {
-    if (IsBlob()) {
-      TOptimBlobStream* stream = BlobStream();
-      const int64_t size = stream->Size();
-      return std::string(reinterpret_cast<const char*>(stream->Memory()),
-                         static_cast<size_t>(size));
-    }
-    const char* data = static_cast<const char*>(Buffer);
-    auto fits = [&](size_t width) { return Size >= static_cast<int32_t>(width); };
-    switch (FieldType) {
-      case ftString:
-      case ftFixedChar: {
-        if (Size <= 0) return "";
-        const void* nul = std::memchr(data, 0, static_cast<size_t>(Size));
-        size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - data)
-                                       : static_cast<size_t>(Size);
-        return std::string(data, length);
-      }
-      case ftSmallint:
-        return fits(2) ? std::to_string(LoadValue<int16_t>(data)) : "";
-      case ftWord:
-        return fits(2) ? std::to_string(LoadValue<uint16_t>(data)) : "";
-      case ftInteger:
-      case ftAutoInc:
-        return fits(4) ? std::to_string(LoadValue<int32_t>(data)) : "";
-      case ftLargeint:
-        return fits(8) ? std::to_string(LoadValue<int64_t>(data)) : "";
-      case ftBoolean:
-        if (!fits(1)) return "";
-        return (data[0] != 0 || (fits(2) && data[1] != 0)) ? "True" : "False";
-      case ftFloat:
-      case ftCurrency:
-        return fits(8) ? FloatText(LoadValue<double>(data)) : "";
-      case ftDate:
-        return fits(4) ? DateText(LoadValue<int32_t>(data)) : "";
-      case ftTime:
-        return fits(4) ? TimeText(LoadValue<int32_t>(data)) : "";
-      case ftDateTime: {
-        if (!fits(8)) return "";
-        const double v = LoadValue<double>(data);
-        if (!std::isfinite(v) || std::fabs(v) > 1e15) return "";
-        const int64_t total = static_cast<int64_t>(std::llround(v));
-        int64_t day = total / kMillisecondsPerDay;
-        int64_t ms = total % kMillisecondsPerDay;
-        if (ms < 0) {
-          ms += kMillisecondsPerDay;
-          --day;
-        }
-        std::string date = DateText(day);
-        return date.empty() ? "" : date + " " + TimeText(ms);
-      }
-      default:
-        return "";
-    }
-  } catch (const std::exception&) {
-    return "";
-  }
-}
-
-void TFieldBuffers::Add(void* buffer, int field_type, int size) {
-  items_.push_back(std::make_unique<TFieldBufferItem>(buffer, field_type, size));
 }
 
 // ---- TTinyTableIO: life cycle ----
@@ -454,8 +200,8 @@ int64_t TTinyTableIO::HeaderPos() {
 int64_t TTinyTableIO::RecordItemPos(int32_t record_no) const {
   const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
   if (record_no < 0 || chunk >= record_tab_chunks_.size())
-    throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
-  return int64_t{record_tab_chunks_[chunk]} + 4 +
+    throw EDatabaseError(FormatMessage(kRecordDoesNotExist, std::to_string(record_no)));
+  return int64_t{record_tab_chunks_[chunk]} + kTabChunkItemsOffset +
          int64_t{record_no % kTabChunkItems} * kRecordTabItemSize;
 }
 
@@ -463,8 +209,9 @@ int64_t TTinyTableIO::IndexItemPos(int index_no, int32_t record_no) const {
   const TIntegerAry& chunks = index_tab_chunks_.at(static_cast<size_t>(index_no));
   const size_t chunk = static_cast<size_t>(record_no / kTabChunkItems);
   if (record_no < 0 || chunk >= chunks.size())
-    throw EDatabaseError(FormatMessage("Record %s does not exist", std::to_string(record_no)));
-  return int64_t{chunks[chunk]} + 4 + int64_t{record_no % kTabChunkItems} * kIndexTabItemSize;
+    throw EDatabaseError(FormatMessage(kRecordDoesNotExist, std::to_string(record_no)));
+  return int64_t{chunks[chunk]} + kTabChunkItemsOffset +
+         int64_t{record_no % kTabChunkItems} * kIndexTabItemSize;
 }
 
 TIndexTabItem TTinyTableIO::ReadIndexItem(int index_no, int32_t record_no) {
@@ -488,13 +235,13 @@ int32_t TTinyTableIO::AppendTabChunk(TIntegerAry& chunks, int size,
   TTinyDBFileIO& io = FileIO();
   const int32_t pos = static_cast<int32_t>(io.ImageSize());
   std::vector<uint8_t> chunk(static_cast<size_t>(size), 0);
-  if (first_item != nullptr) first_item->EncodeTo(chunk.data() + 4);
+  if (first_item != nullptr) first_item->EncodeTo(chunk.data() + kTabChunkItemsOffset);
   // The chunk exists before anything points at it.
   io.WriteBuffer(pos, chunk.data(), size);
   if (!chunks.empty()) {
-    uint8_t next[4];
-    EncodeInt32(next, pos);
-    io.WriteBuffer(chunks.back(), next, 4);
+    uint8_t link[kTabChunkLinkSize];
+    EncodeInt32(link, pos);
+    io.WriteBuffer(chunks.back(), link, kTabChunkLinkSize);
   }
   chunks.push_back(pos);
   return pos;
@@ -604,7 +351,7 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
 void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_no) {
   RequireLoaded();
   if (field_no < 0 || static_cast<size_t>(field_no) >= field_defs_.size())
-    throw EDatabaseError(FormatMessage("Field number %s is out of range", std::to_string(field_no)));
+    throw EDatabaseError(FormatMessage(kFieldNumberOutOfRange, std::to_string(field_no)));
   TTinyDBFileIO& io = FileIO();
   const int64_t item_pos = RecordItemPos(record_no);
   const int32_t offset = field_offsets_[static_cast<size_t>(field_no)];
@@ -674,10 +421,16 @@ void TTinyTableIO::PadStringBuffers(TFieldBuffers& buffers) {
     if ((item.FieldType != ftString && item.FieldType != ftFixedChar) || item.Buffer == nullptr ||
         item.Size <= 0)
       continue;
+    // The text as EncodeFixedField stores it: at most the field's width
+    // less its closing NUL.
+    size_t size = static_cast<size_t>(item.Size);
+    if (static_cast<size_t>(i) < field_widths_.size())
+      size = std::min(size, static_cast<size_t>(field_widths_[static_cast<size_t>(i)]));
+    if (size == 0) continue;
     char* text = static_cast<char*>(item.Buffer);
-    const void* nul = std::memchr(text, 0, static_cast<size_t>(item.Size - 1));
+    const void* nul = std::memchr(text, 0, size - 1);
     const size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - text)
-                                         : static_cast<size_t>(item.Size - 1);
+                                         : size - 1;
     std::memset(text + length, 0, static_cast<size_t>(item.Size) - length);
   }
 }
@@ -693,11 +446,15 @@ void TTinyTableIO::EncodeFixedField(const TFieldBufferItem& item, int field_no, 
   FileIO().EncodeBuffer(dest, dest, FieldEncrypted(field_no), width);
 }
 
+void TTinyTableIO::EncodeBlob(TFieldBufferItem& item, int field_no, TMemoryStream& stored) {
+  TMemoryStream empty;
+  TStream* value = item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
+  FileIO().EncodeStream(value, &stored, FieldCompressed(field_no), FieldEncrypted(field_no));
+}
+
 void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
                              TMemoryStream& stored) {
   TTinyDBFileIO& io = FileIO();
-  TMemoryStream empty;
-  TStream* value = item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
   const bool compressed = FieldCompressed(field_no);
   const bool encrypted = FieldEncrypted(field_no);
   const int64_t n = stored.Size();
@@ -710,11 +467,13 @@ void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
     write_block();
     return;
   }
-  TMemoryStream plain;
-  plain.CopyFrom(*value, 0);
-  const uint32_t expected = Crc32(plain.Memory(), static_cast<size_t>(plain.Size()));
+  uint32_t expected = Crc32(nullptr, 0);
+  if (TOptimBlobStream* value = item.BlobStream()) {
+    const int64_t size = value->Size();  // loads a pending value first
+    expected = Crc32(value->Memory(), static_cast<size_t>(size));
+  }
   for (int attempt = 0; attempt < kVerifiedWriteAttempts; ++attempt) {
-    if (attempt > 0) io.EncodeStream(&plain, &stored, compressed, encrypted);
+    if (attempt > 0) EncodeBlob(item, field_no, stored);
     write_block();
     TMemoryStream back;
     back.SetSize(n);
@@ -734,6 +493,8 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   RequireBuffers(buffers);
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
+  // Texts are cut first, so the unique checks see the values stored.
+  PadStringBuffers(buffers);
   // The unique checks' searches also give the new record's place in those
   // indexes, unless the key changes below.
   std::vector<TSearchResult>& searches = unique_searches_;
@@ -743,7 +504,7 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   if (auto_inc_field_ >= 0) {
     TFieldBufferItem& item = buffers.Items(auto_inc_field_);
     if (item.Buffer != nullptr && item.Size >= 4) {
-      const int32_t v = LoadValue<int32_t>(item.Buffer);
+      const int32_t v = NativeInt32(item.Buffer);
       if (v == 0) {
         ++header_->AutoIncValue;
         std::memcpy(item.Buffer, &header_->AutoIncValue, 4);
@@ -753,13 +514,11 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
       }
     }
   }
-  // Padding may shorten a text that fills its whole buffer.
-  for (size_t i = 0; i < searches.size(); ++i) {
-    for (int field_no : index_defs_[i].FieldNumbers) {
-      const uint8_t type = field_defs_[static_cast<size_t>(field_no)].FieldType;
-      if (type == ftString || type == ftFixedChar ||
-          (auto_inc_assigned && field_no == auto_inc_field_))
-        searches[i].Position = kNotSearched;
+  // A number handed out now was not the key the searches looked for.
+  if (auto_inc_assigned) {
+    for (size_t i = 0; i < searches.size(); ++i) {
+      for (int field_no : index_defs_[i].FieldNumbers)
+        if (field_no == auto_inc_field_) searches[i].Position = kNotSearched;
     }
   }
 
@@ -780,16 +539,17 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   data_pos = tab_item.DataPos;
 
   header_->RecordCount = k + 1;
-  uint8_t counters[12];
-  EncodeInt32(counters, header_->RecordTabPos);
-  EncodeInt32(counters + 4, header_->RecordCount);
-  EncodeInt32(counters + 8, header_->AutoIncValue);
-  io.WriteBuffer(HeaderPos() + kTableHeaderRecordTabPosOffset, counters,
-                 auto_inc_field_ >= 0 ? 12 : 8);
+  uint8_t counters[kTableHeaderCountersSize];
+  constexpr int kAt = kTableHeaderRecordTabPosOffset;  // counters[0] in the header
+  EncodeInt32(counters + kTableHeaderRecordTabPosOffset - kAt, header_->RecordTabPos);
+  EncodeInt32(counters + kTableHeaderRecordCountOffset - kAt, header_->RecordCount);
+  EncodeInt32(counters + kTableHeaderAutoIncOffset - kAt, header_->AutoIncValue);
+  io.WriteBuffer(HeaderPos() + kAt, counters,
+                 auto_inc_field_ >= 0 ? kTableHeaderCountersSize
+                                      : kTableHeaderCountersWithoutAutoIncSize);
 
   std::vector<uint8_t>& image = write_image_;
   image.assign(static_cast<size_t>(record_size_), 0);
-  PadStringBuffers(buffers);
   io.WriteBuffer(data_pos, image.data(), record_size_);  // reserves the image's place
 
   TMemoryStream& stored = stored_value_;
@@ -800,10 +560,7 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
       EncodeFixedField(item, i, field);
       continue;
     }
-    TMemoryStream empty;
-    TStream* value =
-        item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
-    io.EncodeStream(value, &stored, FieldCompressed(i), FieldEncrypted(i));
+    EncodeBlob(item, i, stored);
     TBlobDescriptor blob;
     blob.BlobPos = static_cast<int32_t>(io.ImageSize());
     blob.BlobSize = static_cast<int32_t>(stored.Size());
@@ -818,14 +575,15 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   if (flush) io.Flush();
 }
 
-void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust,
-                                bool flush) {
+void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
+                                const TOnAdjust& on_adjust) {
   RequireBuffers(buffers);
   TRecordList& physical = GetRecordList(0);
   if (pos < 0 || static_cast<size_t>(pos) >= physical.size())
     throw EDatabaseError(FormatMessage(kPositionOutOfRange, std::to_string(pos)));
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
+  PadStringBuffers(buffers);
   CheckUniqueForUpdate(buffers, pos);
 
   const TRecordListEntry entry = physical[static_cast<size_t>(pos)];
@@ -839,10 +597,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust
     const uint8_t field_type = field_defs_[static_cast<size_t>(i)].FieldType;
     uint8_t* field = image.data() + field_offsets_[static_cast<size_t>(i)];
     if (IsBlobFieldType(field_type)) {
-      TMemoryStream empty;
-      TStream* value =
-          item.BlobStream() != nullptr ? static_cast<TStream*>(item.BlobStream()) : &empty;
-      io.EncodeStream(value, &stored, FieldCompressed(i), FieldEncrypted(i));
+      EncodeBlob(item, i, stored);
       const int32_t n = static_cast<int32_t>(stored.Size());
       TBlobDescriptor blob;
       blob.DecodeFrom(field);
@@ -861,7 +616,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust
       blob.EncodeTo(field);
     } else if (field_type == ftAutoInc) {
       if (item.Buffer == nullptr || item.Size < 4) continue;
-      const int32_t v = LoadValue<int32_t>(item.Buffer);
+      const int32_t v = NativeInt32(item.Buffer);
       if (v == 0) continue;
       EncodeFixedField(item, i, field);
       if (v > header_->AutoIncValue) {

@@ -5,8 +5,8 @@
 // and appends, updates and deletes records in the image, keeping every
 // index's sort chain and record list in key order.
 //
-// Field values travel between a cursor and table storage in TFieldBuffers:
-// one item per table field, in field-number order.
+// Field values travel between a cursor and table storage in TFieldBuffers
+// (storage/FieldBuffers.h).
 #pragma once
 
 #include <cstdint>
@@ -16,27 +16,15 @@
 #include <vector>
 
 #include "platform/Streams.h"
+#include "storage/BlobStream.h"
 #include "storage/DecodedCache.h"
+#include "storage/FieldBuffers.h"
 #include "storage/Format.h"
 #include "storage/RecordList.h"
+#include "storage/TableStorageHost.h"
 #include "storage/TinyDBFileIO.h"
 
 namespace tinydb {
-
-// What table storage needs from its database (the database object
-// implements it; tests may fake it).
-class TTableStorageHost {
- public:
-  virtual ~TTableStorageHost() = default;
-  // The open file access object. Throws EDatabaseError "Cannot perform this
-  // operation on a closed database" when the database is not connected.
-  virtual TTinyDBFileIO& FileIO() = 0;
-  // The settings flags of the connected database; the same error when not
-  // connected.
-  virtual bool Compressed() = 0;
-  virtual bool Encrypted() = 0;
-  virtual bool VerifyWrites() = 0;
-};
 
 // Record lists (storage/RecordList.h): list 0 holds the live records in
 // record-number order; list i + 1 holds them in the key order of index i.
@@ -60,92 +48,6 @@ struct TTinyIndexDef {
 // Position of the first definition named |name| (ignoring case), or -1.
 int IndexOfName(const std::vector<TTinyFieldDef>& defs, const std::string& name);
 int IndexOfName(const std::vector<TTinyIndexDef>& defs, const std::string& name);
-
-// The value of one blob field of a record buffer. After SetLoadInfo the
-// value is read from the image (and decoded) on the first read, seek or
-// size query; writing or resizing first makes the stream's own content
-// the value, so a late load never overwrites it.
-class TOptimBlobStream : public TMemoryStream {
- public:
-  // |host| must outlive the stream (or SetLoadInfo must never name a blob).
-  explicit TOptimBlobStream(TTableStorageHost* host);
-
-  // Names the blob whose descriptor lies at |pos| in the image (0 = none)
-  // and how its bytes are stored; the value is loaded on first use.
-  void SetLoadInfo(int64_t pos, bool encrypted, bool compressed);
-  // True once the content is the value (loaded, written or resized).
-  bool Loaded() const { return loaded_; }
-  // Loads the value now when a load is pending.
-  void EnsureLoaded();
-  // Lets loads reuse (and fill) a table storage's cache of decoded values;
-  // null loads straight from the image.
-  void SetCache(std::shared_ptr<TDecodedCache> cache);
-  // Empties the stream; the empty content is the value.
-  void Clear();
-
-  int64_t Read(void* buffer, int64_t count) override;
-  int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-  int64_t Size() override;
-  void SetSize(int64_t size) override;
-
- private:
-  TTableStorageHost* host_;
-  std::shared_ptr<TDecodedCache> cache_;
-  int64_t pos_ = 0;
-  bool encrypted_ = false;
-  bool compressed_ = false;
-  bool loaded_ = false;
-};
-
-// One field's value in a TFieldBuffers. For a blob type Buffer is the
-// value's TOptimBlobStream; otherwise it is Size bytes of the value in its
-// native form.
-class TFieldBufferItem {
- public:
-  TFieldBufferItem(void* buffer, int field_type, int size);
-  // With OwnsBuffer: deletes the blob stream, or the memory (allocated with
-  // new uint8_t[]) for other types.
-  ~TFieldBufferItem();
-  TFieldBufferItem(const TFieldBufferItem&) = delete;
-  TFieldBufferItem& operator=(const TFieldBufferItem&) = delete;
-
-  void* Buffer;
-  uint8_t FieldType;
-  int32_t Size;
-  bool OwnsBuffer = false;
-  // Only active items are read by ReadRecord and written by UpdateRecord.
-  bool Active = true;
-
-  bool IsBlob() const;
-  // The blob stream of a blob type; null for other types.
-  TOptimBlobStream* BlobStream() const;
-  // The value's bytes: the (loaded) stream's memory for blob types, else
-  // Buffer. May be null for an empty blob.
-  const uint8_t* DataPointer() const;
-  // The value as text for messages: strings as they are, integer kinds in
-  // decimal, booleans "True"/"False", floats in their shortest exact form,
-  // dates "YYYY-MM-DD", times "HH:MM:SS", date-times both joined by a
-  // blank, blobs as their bytes; anything else (or a value that does not
-  // convert) "".
-  std::string AsText() const;
-};
-
-// The buffers of one record operation, one item per field in field order.
-class TFieldBuffers {
- public:
-  // Adds an item; for a blob type |buffer| is the field's TOptimBlobStream*.
-  void Add(void* buffer, int field_type, int size);
-  int Count() const { return static_cast<int>(items_.size()); }
-  // Item |i| (0 <= i < Count()); references stay valid until Clear.
-  TFieldBufferItem& Items(int i) { return *items_[static_cast<size_t>(i)]; }
-  const TFieldBufferItem& Items(int i) const { return *items_[static_cast<size_t>(i)]; }
-  // Destroys all items.
-  void Clear() { items_.clear(); }
-
- private:
-  std::vector<std::unique_ptr<TFieldBufferItem>> items_;
-};
 
 // The cursor's notification that a record list changes:
 //   (-1, -1, -1, &entry)          once before a new record is linked;
@@ -229,29 +131,29 @@ class TTinyTableIO {
   void ReadRecord(TFieldBuffers& buffers, const TRecordList& list, int pos);
   // Decodes field |field_no| of record |record_no| into |dest| (blobs whole).
   void ReadFieldValue(TMemoryStream* dest, int record_no, int field_no);
-  // The decoded values kept by ReadRecord, ReadFieldValue and blob loads;
-  // emptied by Load and Unload.
-  TDecodedCache& DecodedValues() { return *decoded_cache_; }
   // Stores |buffers| (every field) as a new record and links it into every
   // index. Throws "Invalid unique field value '%s'" before writing
-  // anything when a primary or unique key is taken. Writes the assigned
-  // auto-increment value into its buffer and pads string buffers.
+  // anything when a primary or unique key is taken. Cuts texts first (as
+  // PadStringBuffers), so the key checked is the key stored, and writes the
+  // assigned auto-increment value into its buffer.
   void AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdjust& on_adjust);
   // Stores the active items of |buffers| into the record at |pos| of list 0
-  // and moves it within every index whose order changes.
-  void UpdateRecord(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust, bool flush);
+  // and moves it within every index whose order changes. Cuts texts and
+  // checks unique keys first, as AppendRecord does.
+  void UpdateRecord(TFieldBuffers& buffers, int pos, bool flush, const TOnAdjust& on_adjust);
   // Marks the record at |pos| of list 0 deleted and takes it out of every
   // record list; image, blobs and sort chains stay.
   void DeleteRecord(int pos, bool flush);
-  // Zeroes every string buffer after its text.
+  // Cuts every text buffer to the text its field stores (one byte short of
+  // the field's width, so a text filling its buffer loses its last byte)
+  // and zeroes the rest of the buffer.
   void PadStringBuffers(TFieldBuffers& buffers);
 
   // ---- Index upkeep ----
 
-  // Throw "Invalid unique field value '%s'" when a primary or unique index
-  // already holds |buffers|' key (for an update: in another record than
-  // the one at |pos| of list 0).
-  void CheckUniqueForInsert(TFieldBuffers& buffers);
+  // Throws "Invalid unique field value '%s'" when a primary or unique
+  // index already holds |buffers|' key in another record than the one at
+  // |pos| of list 0.
   void CheckUniqueForUpdate(TFieldBuffers& buffers, int pos);
   // Position in list |to| of the record at |pos| of list |from| (-1 = list
   // 0, else an index number); -1 when out of range or absent.
@@ -305,8 +207,11 @@ class TTinyTableIO {
   // Appends a zero-filled tab chunk of |size| bytes at the end of the image
   // and links it after |chunks| (chain order); returns its position.
   int32_t AppendTabChunk(TIntegerAry& chunks, int size, const TRecordTabItem* first_item);
-  // Encodes field |field_no|'s blob into |stored| and writes it (verified
-  // when asked) followed by its zero padding at |pos|.
+  // Encodes blob item |item|'s value (the empty value when it has no
+  // stream) into |stored| as field |field_no| is stored.
+  void EncodeBlob(TFieldBufferItem& item, int field_no, TMemoryStream& stored);
+  // Writes field |field_no|'s blob, already encoded in |stored|, followed
+  // by its zero padding at |pos| (verified when asked).
   void WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos, TMemoryStream& stored);
   // The plain bytes of a fixed-width field, |width| of them, from |item|.
   void EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest);

@@ -21,8 +21,6 @@ constexpr char kInvalidDatabaseName[] = "Invalid database name '%s'";
 constexpr char kVersion100[] = "Version 1.00 is not compatible";
 constexpr char kVersionTooHigh[] = "Version of database file is too High";
 constexpr char kLockTimeOut[] = "Wait for unlock time out";
-constexpr char kClosedDatabase[] = "Cannot perform this operation on a closed database";
-constexpr char kGeneralError[] = "General error";
 constexpr char kDamaged[] = "Database '%s' is damaged: ";
 
 // The version no longer readable, and the highest one understood.
@@ -286,13 +284,14 @@ void TTinyDBFileIO::WalkTabChain(int32_t first, int32_t record_count, int item_s
     if (InsideFixedPart(pos))
       Damaged(std::string(tab) + " chunk " + Num(done / kTabChunkItems) + " at " + Num(pos) +
               " lies inside the fixed part");
-    CheckImageRange(pos, 4 + int64_t{count} * item_size, (std::string(tab) + " chunk").c_str());
+    CheckImageRange(pos, kTabChunkItemsOffset + int64_t{count} * item_size,
+                    (std::string(tab) + " chunk").c_str());
     if (!visited.insert(pos).second)
       Damaged(std::string(tab) + " chain returns to the chunk at " + Num(pos));
     chunk_positions.push_back(static_cast<int32_t>(pos));
-    std::vector<uint8_t> bytes(4 + static_cast<size_t>(count) * item_size);
+    std::vector<uint8_t> bytes(kTabChunkItemsOffset + static_cast<size_t>(count) * item_size);
     ReadBuffer(pos, bytes.data(), static_cast<int64_t>(bytes.size()));
-    read_chunk(bytes.data() + 4, done, count);
+    read_chunk(bytes.data() + kTabChunkItemsOffset, done, count);
     done += count;
     pos = DecodeInt32(bytes.data());
   }

@@ -4,14 +4,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/Calendar.h"
 #include "platform/Collation.h"
 #include "storage/Format.h"
 
 namespace tinydb {
 
 namespace {
-
-constexpr double kMsPerDay = 86400000.0;
 
 // How a type takes part in comparisons.
 enum class TKind { Integer, Float, Boolean, Date, Time, DateTime, Text, None };
@@ -113,10 +112,10 @@ TCompareOutcome CompareValues(const TValueRef& left, const TValueRef& right,
     return Order(Load<double>(left.Data), Load<double>(right.Data));
   }
   if (l == TKind::Date && r == TKind::DateTime) {
-    return Order(Load<int32_t>(left.Data) * kMsPerDay, Load<double>(right.Data));
+    return Order(static_cast<double>(Load<int32_t>(left.Data)) * kMsPerDay, Load<double>(right.Data));
   }
   if (l == TKind::DateTime && r == TKind::Date) {
-    return Order(Load<double>(left.Data), Load<int32_t>(right.Data) * kMsPerDay);
+    return Order(Load<double>(left.Data), static_cast<double>(Load<int32_t>(right.Data)) * kMsPerDay);
   }
   // A time of day against a date or date-time, and every pairing without a
   // common meaning.

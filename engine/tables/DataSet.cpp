@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Calendar.h"
 #include "platform/Codepage.h"
-#include "tables/DateTimeValue.h"
+#include "platform/Errors.h"
 #include "tables/MasterLink.h"
 
 namespace tinydb {
@@ -137,7 +138,7 @@ TField* TTDEDataSet::FindField(const std::string& name) const {
 
 TField* TTDEDataSet::FieldNamed(const std::string& name) const {
   TField* field = FindField(name);
-  if (field == nullptr) DataSetError(FormatMessage("Field '%s' not found", name));
+  if (field == nullptr) DataSetError(FormatMessage(kFieldNotFound, name));
   return field;
 }
 
@@ -168,7 +169,7 @@ TField* TTDEDataSet::DefineField(const std::string& name) {
 TField* TTDEDataSet::DefineCalculatedField(const std::string& name, int field_type, int size) {
   CheckInactive();
   if (IsBlobFieldType(field_type) || RecordBufferWidth(field_type, size) <= 0)
-    throw EDatabaseError("General error");
+    throw EDatabaseError(kGeneralError);
   if (FindField(name) != nullptr)
     DataSetError(FormatMessage("Duplicate field name '%s'", name));
   fields_.push_back(std::make_unique<TField>(this, name, field_type, size, true));
@@ -198,7 +199,7 @@ void TTDEDataSet::BindFields() {
         break;
       }
     }
-    if (found == nullptr) DataSetError(FormatMessage("Field '%s' not found", field->name_));
+    if (found == nullptr) DataSetError(FormatMessage(kFieldNotFound, field->name_));
     field->field_no_ = found->FieldNo;
     field->field_type_ = found->DataType;
     field->size_ = found->Size;
@@ -287,7 +288,7 @@ void TTDEDataSet::InitRecord(TRecordBuffer& buffer) {
         EncodeInt32(value, TimeOfDayMSecs());
         break;
       case ftDateTime: {
-        double msecs = static_cast<double>(kDateDelta) * kMSecsPerDay;
+        double msecs = static_cast<double>(kDateDelta) * kMsPerDay;
         uint64_t raw;
         std::memcpy(&raw, &msecs, 8);
         EncodeFixed64(value, raw);
@@ -458,7 +459,7 @@ void TTDEDataSet::FieldChanged(TField* field) {
 
 std::unique_ptr<TTinyBlobStream> TTDEDataSet::OpenBlobStream(TField* field, TBlobStreamMode mode) {
   CheckActive();
-  if (!field->IsBlob()) throw EDatabaseError("General error");
+  if (!field->IsBlob()) throw EDatabaseError(kGeneralError);
   if (mode != bmRead) CheckWriteState();
   return std::make_unique<TTinyBlobStream>(field, mode);
 }
@@ -518,7 +519,7 @@ int TTDEDataSet::LocateCurrent() {
   for (int i = 0; i < count; ++i) {
     if (record_list_[static_cast<size_t>(i)].RecordNo == record_no) return i;
   }
-  DataSetError("Bookmark not found");
+  DataSetError(kBookmarkNotFound);
 }
 
 int TTDEDataSet::FindCurrent() const {
@@ -643,7 +644,7 @@ void TTDEDataSet::ReturnToBookmark(int32_t bookmark) {
       break;
     }
   }
-  if (found < 0) DataSetError("Bookmark not found");
+  if (found < 0) DataSetError(kBookmarkNotFound);
   position_ = found;
   ReadRecordAt(position_, *current_);
   at_beginning_ = false;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/Errors.h"
 #include "tables/DBDataSet.h"
 #include "tables/Session.h"
 
@@ -10,7 +11,6 @@ namespace tinydb {
 namespace {
 
 const char kDatabaseOpen[] = "Cannot perform this operation on an open database";
-const char kDatabaseClosed[] = "Cannot perform this operation on a closed database";
 
 std::atomic<TLoginPrompt*> g_login_prompt{nullptr};
 
@@ -284,7 +284,7 @@ TTinyTableIO* TTinyDatabase::TableIOByName(const std::string& name) const {
 bool TTinyDatabase::ReadOnlyFile() const { return Connected() && file_io_->ReadOnly(); }
 
 void TTinyDatabase::RequireConnected() const {
-  if (!Connected()) throw EDatabaseError(kDatabaseClosed);
+  if (!Connected()) throw EDatabaseError(kClosedDatabase);
 }
 
 TTinyDBFileIO& TTinyDatabase::FileIO() {

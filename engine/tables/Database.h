@@ -153,7 +153,6 @@ class TTinyDatabase : public TComponent, public TFileIODatabaseLink, public TTab
   // Open cursors counted by OpenDatabase / ReleaseDatabase.
   int UseCount() const { return use_count_; }
   int DataSetCount() const { return static_cast<int>(data_sets_.size()); }
-  TTDBDataSet* DataSets(int index) const { return data_sets_[index]; }
   // Adds |cursor| to the registered cursors (once); null is ignored.
   virtual void RegisterDataSet(TTDBDataSet* cursor);
   // Removes |cursor|; unknown cursors are ignored.

@@ -93,12 +93,6 @@ std::string FloatToText(double value) {
   return text;
 }
 
-std::string DateTimeText(double msecs) {
-  TTimeStamp stamp = MSecsToTimeStamp(msecs);
-  std::string date = DayNumberToText(stamp.Date);
-  if (date.empty()) return "";
-  return date + " " + TimeMSecsToText(stamp.Time);
-}
 
 }  // namespace
 
@@ -134,7 +128,7 @@ bool TField::IsDateKind() const {
 }
 
 void TField::AccessError(const char* type_name) const {
-  if (IsBlob()) throw EDatabaseError("General error");
+  if (IsBlob()) throw EDatabaseError(kGeneralError);
   throw EDatabaseError(
       FormatArgs("Cannot access field '%s' as type %s", {name_, type_name}));
 }
@@ -148,12 +142,12 @@ void TField::RangeError(int64_t value, int64_t low, int64_t high) const {
 // ---- Raw access ----
 
 bool TField::GetData(void* dest) {
-  if (IsBlob()) throw EDatabaseError("General error");
+  if (IsBlob()) throw EDatabaseError(kGeneralError);
   return dataset_->GetFieldData(this, dest);
 }
 
 void TField::SetData(const void* source) {
-  if (IsBlob()) throw EDatabaseError("General error");
+  if (IsBlob()) throw EDatabaseError(kGeneralError);
   dataset_->SetFieldData(this, source);
 }
 
@@ -400,7 +394,7 @@ void TField::WriteDateTime(double value) {
 // ---- Blobs ----
 
 std::string TField::ReadBytes() {
-  if (!IsBlob()) throw EDatabaseError("General error");
+  if (!IsBlob()) throw EDatabaseError(kGeneralError);
   std::unique_ptr<TTinyBlobStream> stream = dataset_->OpenBlobStream(this, bmRead);
   std::string bytes(static_cast<size_t>(stream->Size()), '\0');
   if (!bytes.empty()) stream->ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -408,7 +402,7 @@ std::string TField::ReadBytes() {
 }
 
 void TField::WriteBytes(const std::string& bytes) {
-  if (!IsBlob()) throw EDatabaseError("General error");
+  if (!IsBlob()) throw EDatabaseError(kGeneralError);
   std::unique_ptr<TTinyBlobStream> stream = dataset_->OpenBlobStream(this, bmWrite);
   if (!bytes.empty()) stream->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
@@ -433,7 +427,7 @@ std::string TField::ReadText() {
       uint64_t raw = DecodeFixed64(bytes.data());
       double msecs;
       std::memcpy(&msecs, &raw, 8);
-      return DateTimeText(msecs);
+      return DateTimeToText(msecs);
     }
     default:
       if (IsIntegerKind()) return std::to_string(ReadLargeint());

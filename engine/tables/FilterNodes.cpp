@@ -46,7 +46,7 @@ void TExprNodes::Clear() {
   }
   // Keep the first block for the next tree; the rest go.
   for (size_t i = 1; i < blocks_.size(); ++i) ::operator delete(blocks_[i]);
-  if (blocks_.size() > 1) blocks_.resize(1);
+  if (blocks_.size() > 1) blocks_.erase(blocks_.begin() + 1, blocks_.end());
   used_in_last_block_ = blocks_.empty() ? kNodesPerBlock : 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Calendar.h"
+#include "platform/Errors.h"
 #include "tables/FilterTypes.h"
 
 namespace tinydb {
@@ -93,7 +94,7 @@ class TDepthGuard {
 
 // ---- TExprParserBase ----
 
-TExprParserBase::TExprParserBase() : nodes_(this) {}
+TExprParserBase::TExprParserBase() = default;
 
 TExprParserBase::~TExprParserBase() = default;
 
@@ -347,7 +348,7 @@ void TFilterParser::ParseList(std::vector<TExprNode*>* items) {
 int TFilterParser::FindField(const std::string& name) const {
   int index = dataset_->FindFieldIndex(name);
   if (index < 0) {
-    std::string message = FormatMessage("Field '%s' not found", name);
+    std::string message = FormatMessage(kFieldNotFound, name);
     std::string component = dataset_->ComponentName();
     if (!component.empty()) message = component + ": " + message;
     throw EDatabaseError(message);

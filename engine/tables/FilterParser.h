@@ -105,12 +105,6 @@ class TSyntaxParserBase {
   // the position after it.
   virtual size_t ScanToken(size_t pos) = 0;
 
-  TTokenKind Token() const { return token_; }
-  // The current token as written (string values unquoted, bracketed names
-  // without brackets).
-  const std::string& TokenText() const { return token_text_; }
-  size_t TokenStart() const { return token_start_; }
-
  protected:
   // Takes a copy of |text| and rewinds to its start, with no previous token.
   void StartText(const std::string& text);
@@ -124,7 +118,6 @@ class TSyntaxParserBase {
   TTokenKind token_ = TTokenKind::None;
   TTokenKind previous_token_ = TTokenKind::None;
   size_t pos_ = 0;
-  size_t token_start_ = 0;
 };
 
 // ---- Node tree ----
@@ -188,7 +181,7 @@ struct TExprNode {
 // out of blocks, so a tree of many thousand nodes costs few allocations.
 class TExprNodes {
  public:
-  explicit TExprNodes(TExprParserBase* parser) : parser_(parser) {}
+  TExprNodes() = default;
   ~TExprNodes();
   TExprNodes(const TExprNodes&) = delete;
   TExprNodes& operator=(const TExprNodes&) = delete;
@@ -198,7 +191,6 @@ class TExprNodes {
   // A new node of |kind| owned by this list.
   TExprNode* NewNode(TExprNodeKind kind);
 
-  TExprParserBase* Parser() const { return parser_; }
   TExprNode* Root() const { return root_; }
   void SetRoot(TExprNode* root) { root_ = root; }
   TExprNode* First() const { return first_; }
@@ -206,7 +198,6 @@ class TExprNodes {
  private:
   static constexpr size_t kNodesPerBlock = 256;
 
-  TExprParserBase* parser_;
   TExprNode* first_ = nullptr;
   TExprNode* root_ = nullptr;
   std::vector<TExprNode*> blocks_;  // raw storage for kNodesPerBlock nodes each

@@ -33,14 +33,11 @@ void TSyntaxParserBase::StartText(const std::string& text) {
   token_ = TTokenKind::None;
   previous_token_ = TTokenKind::None;
   pos_ = 0;
-  token_start_ = 0;
 }
 
 void TSyntaxParserBase::NextToken() {
   previous_token_ = token_;
-  pos_ = SkipBlanks(pos_);
-  token_start_ = pos_;
-  pos_ = ScanToken(pos_);
+  pos_ = ScanToken(SkipBlanks(pos_));
 }
 
 size_t TSyntaxParserBase::SkipBlanks(size_t pos) {
@@ -64,7 +61,7 @@ size_t TFilterParser::ScanToken(size_t pos) {
   const char c = text_[pos];
   auto single = [&](TTokenKind kind, size_t length) {
     token_ = kind;
-    token_text_.assign(text_, pos, length);
+    token_text_ = text_.substr(pos, length);
     return pos + length;
   };
   switch (c) {

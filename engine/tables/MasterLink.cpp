@@ -64,16 +64,9 @@ void TDataSource::SetDataSet(TTDEDataSet* dataset) {
   LinksActiveChanged();
 }
 
-void TDataSource::SetEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  LinksActiveChanged();
-}
-
-bool TDataSource::IsActive() const { return enabled_ && dataset_ != nullptr && dataset_->Active(); }
+bool TDataSource::IsActive() const { return dataset_ != nullptr && dataset_->Active(); }
 
 void TDataSource::DataEvent(TDataEvent event, TField* field) {
-  if (!enabled_) return;
   const std::vector<TMasterDataLink*> links = links_;
   for (TMasterDataLink* link : links) {
     if (std::find(links_.begin(), links_.end(), link) == links_.end()) continue;

@@ -31,11 +31,7 @@ class TDataSource {
   // are not allowed", changing nothing, when a cursor that follows this
   // source would end up following itself.
   void SetDataSet(TTDEDataSet* dataset);
-  // A disabled source passes nothing on; its links see the master as
-  // closed. Enabled by default.
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled);
-  // True when enabled and the watched cursor is open.
+  // True when the watched cursor is open.
   bool IsActive() const;
 
  private:
@@ -51,7 +47,6 @@ class TDataSource {
   void LinksActiveChanged();
 
   TTDEDataSet* dataset_ = nullptr;
-  bool enabled_ = true;
   std::vector<TMasterDataLink*> links_;
 };
 

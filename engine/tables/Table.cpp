@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Codepage.h"
+#include "platform/Errors.h"
 #include "storage/ValueCompare.h"
 
 namespace tinydb {
@@ -73,7 +74,7 @@ void TTinyTable::OpenCursor() {
   }
   try {
     table_io_ = Database()->TableIOByName(table_name_);
-    if (table_io_ == nullptr) DataSetError(FormatMessage("Table '%s' not found", table_name_));
+    if (table_io_ == nullptr) DataSetError(FormatMessage(kTableNotFound, table_name_));
     table_io_->Open();
     table_opened_ = true;
     record_list_.clear();
@@ -290,15 +291,14 @@ void TTinyTable::PostEdit() {
   if (position_ < 0 || position_ >= count) return;
   position_ = LocateCurrent();
   const int physical = table_io_->PhysicalPosition(record_list_, position_);
-  if (physical < 0) DataSetError("Bookmark not found");
+  if (physical < 0) DataSetError(kBookmarkNotFound);
   TFieldBuffers buffers;
   BuildFieldBuffers(*current_, buffers);
   table_io_->UpdateRecord(
-      buffers, physical,
+      buffers, physical, false,
       [&](int index_no, int a, int b, const TRecordListEntry*) {
         if (index_no >= 0 && index_no == active_index_) AdjustOnUpdate(index_no, a, b, buffers);
-      },
-      false);
+      });
 }
 
 void TTinyTable::AdjustOnUpdate(int index_no, int old_pos, int new_pos, TFieldBuffers& buffers) {
@@ -351,7 +351,7 @@ void TTinyTable::DeleteCurrent() {
   if (position_ >= 0 && position_ < count) {
     const int pos = LocateCurrent();
     const int physical = table_io_->PhysicalPosition(record_list_, pos);
-    if (physical < 0) DataSetError("Bookmark not found");
+    if (physical < 0) DataSetError(kBookmarkNotFound);
     RunStorageStep(OnDeleteError, [&] { table_io_->DeleteRecord(physical, false); });
     record_list_.erase(record_list_.begin() + pos);
     position_ = pos;
@@ -425,7 +425,7 @@ void TTinyTable::RangeFromMaster(const std::vector<TField*>& master_fields) {
       if (!Fields(f)->Calculated() && Fields(f)->FieldNo() == field_no) key_field = Fields(f);
     }
     if (key_field == nullptr)
-      DataSetError(FormatMessage("Field '%s' not found",
+      DataSetError(FormatMessage(kFieldNotFound,
                                  table_io_->FieldDefs()[static_cast<size_t>(field_no - 1)].Name));
     key_fields.push_back(key_field);
   }

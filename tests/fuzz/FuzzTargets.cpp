@@ -88,6 +88,41 @@ void WalkOrder(TTinyTable& table, const TIndexDef* index) {
   (void)table.LookupByKey(KeyNames(*index), values, index->Fields.substr(0, index->Fields.find(',')));
 }
 
+// A filter that passes each date, time and date-time field of |table|
+// through the calendar functions that take it; "" when there is none.
+std::string CalendarFilter(TTinyTable& table) {
+  static const char* const kDateParts[] = {"YEAR", "MONTH", "DAY"};
+  static const char* const kTimeParts[] = {"HOUR", "MINUTE", "SECOND"};
+  std::string filter;
+  const auto add = [&](const std::string& name, const char* const (&parts)[3]) {
+    for (const char* part : parts) {
+      if (!filter.empty()) filter += " OR ";
+      filter += std::string(part) + "([" + name + "]) = 1";
+    }
+  };
+  for (int f = 0; f < table.FieldCount(); ++f) {
+    const TField& field = *table.Fields(f);
+    const int type = field.FieldType();
+    if (type == ftDate || type == ftDateTime) add(field.Name(), kDateParts);
+    if (type == ftTime || type == ftDateTime) add(field.Name(), kTimeParts);
+  }
+  return filter;
+}
+
+// Walks the records the calendar filter accepts (a name it cannot quote is
+// refused by the compilation, like any filter that does not compile).
+void WalkCalendarFilter(TTinyTable& table) {
+  const std::string filter = CalendarFilter(table);
+  if (filter.empty()) return;
+  try {
+    table.SetFilter(filter);
+    table.SetFiltered(true);
+    for (table.GoFirst(); !table.AtEnd(); table.GoNext()) ReadRecord(table);
+  } catch (const EEngineError&) {
+    // a name the filter language cannot hold, or a record that cannot be read
+  }
+}
+
 void DumpTable(const std::string& database_name, const std::string& table_name) {
   TTinyTable table;
   table.SetDatabaseName(database_name);
@@ -100,6 +135,7 @@ void DumpTable(const std::string& database_name, const std::string& table_name) 
     table.SetIndexName(index.Name);
     WalkOrder(table, &index);
   }
+  WalkCalendarFilter(table);
 }
 
 void DumpImage(const std::string& image_name, const std::optional<std::string>& password) {

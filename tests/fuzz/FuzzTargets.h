@@ -16,7 +16,8 @@ namespace zestoria::fuzz {
 // Opens |data| as a memory-medium database image, once with the catalogue
 // password and once with none, and reads every field of every record of
 // every table in every index order (blobs included), with a key search on
-// each index.
+// each index, and filters each table by the calendar functions of its
+// date and time fields.
 size_t RunDatabaseImage(const uint8_t* data, size_t size);
 
 // Reads |data| as an exchange file; what it accepts is written out again

@@ -66,7 +66,10 @@ class TToolTest : public ::testing::Test {
   TRun Run(const std::string& program, const std::vector<std::string>& args,
            const std::optional<std::string>& input = std::nullopt) const {
     std::string command = ShellQuote(program);
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
+    for (const std::string& arg : args) {
+      command += ' ';
+      command += ShellQuote(arg);
+    }
     if (input) {
       WriteFile(Path("stdin"), *input);
       command += " <" + ShellQuote(Path("stdin"));

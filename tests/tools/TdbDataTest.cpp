@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/Calendar.h"
 #include "processing/DataProcess.h"
 #include "storage/DatabaseWriter.h"
 #include "storage/Format.h"
 #include "support/DatabaseSettings.h"
 #include "support/ToolRun.h"
-#include "tables/DateTimeValue.h"
 #include "tables/TinyDB.h"
 #include "tools/ToolSchemas.h"
 

@@ -32,7 +32,12 @@ constexpr int kShownPerKind = 10;
 std::string Num(int64_t v) { return std::to_string(v); }
 
 // A name from the image, quoted for the terminal.
-std::string Quoted(const std::string& cp1252) { return "'" + tinydb::Cp1252ToUtf8(cp1252) + "'"; }
+std::string Quoted(const std::string& cp1252) {
+  std::string quoted = "'";
+  quoted += tinydb::Cp1252ToUtf8(cp1252);
+  quoted += '\'';
+  return quoted;
+}
 
 // The names met so far, compared as the engine compares names.
 class TNameSet {
@@ -234,7 +239,7 @@ class TTableChecker {
           std::min<int64_t>(tinydb::kTabChunkItems, n - c * tinydb::kTabChunkItems));
       // The items after the last record of the last chunk are never written.
       for (int32_t j = items; j < tinydb::kTabChunkItems; ++j) {
-        const uint8_t* item = bytes.data() + 4 + j * item_size;
+        const uint8_t* item = bytes.data() + tinydb::kTabChunkItemsOffset + j * item_size;
         if (std::any_of(item, item + item_size, [](uint8_t b) { return b != 0; })) {
           Problem(tab, tab + " item " + Num(c * tinydb::kTabChunkItems + j) +
                            " lies beyond the record count but is not zero");
@@ -264,7 +269,8 @@ class TTableChecker {
     items_.resize(static_cast<size_t>(header_.RecordCount));
     for (int32_t k = 0; k < header_.RecordCount; ++k) {
       const auto& chunk = chunks[k / tinydb::kTabChunkItems];
-      items_[k].DecodeFrom(chunk.data() + 4 + (k % tinydb::kTabChunkItems) * tinydb::kRecordTabItemSize);
+      items_[k].DecodeFrom(chunk.data() + tinydb::kTabChunkItemsOffset +
+                           (k % tinydb::kTabChunkItems) * tinydb::kRecordTabItemSize);
     }
     return true;
   }
@@ -393,7 +399,7 @@ class TTableChecker {
     std::vector<tinydb::TIndexTabItem> links(static_cast<size_t>(n));
     bool links_usable = true;
     for (int32_t k = 0; k < n; ++k) {
-      links[k].DecodeFrom(chunks[k / tinydb::kTabChunkItems].data() + 4 +
+      links[k].DecodeFrom(chunks[k / tinydb::kTabChunkItems].data() + tinydb::kTabChunkItemsOffset +
                           (k % tinydb::kTabChunkItems) * tinydb::kIndexTabItemSize);
       if (links[k].RecordNo != k)
         Problem(tab, tab + " item " + Num(k) + " names record " + Num(links[k].RecordNo));

@@ -12,10 +12,10 @@
 
 #include "Base64.h"
 #include "Commands.h"
+#include "platform/Calendar.h"
 #include "platform/Codepage.h"
 #include "platform/Errors.h"
 #include "storage/Format.h"
-#include "tables/DateTimeValue.h"
 
 namespace tdb {
 
@@ -53,35 +53,26 @@ void IntegerRange(int type, int64_t* low, int64_t* high) {
   }
 }
 
-constexpr int32_t kMSecsPerSecond = 1000;
-constexpr int32_t kMSecsPerMinute = 60 * kMSecsPerSecond;
-constexpr int32_t kMSecsPerHour = 60 * kMSecsPerMinute;
-
 std::optional<std::string> DateText(int32_t day_number) {
-  if (day_number < 1 || day_number > tinydb::EncodeDayNumber(9999, 12, 31)) return std::nullopt;
-  int year, month, day;
-  tinydb::DecodeDayNumber(day_number, &year, &month, &day);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-  return std::string(text);
+  std::string text = tinydb::DayNumberToText(day_number);
+  if (text.empty()) return std::nullopt;
+  return text;
 }
 
 std::optional<std::string> TimeText(int32_t msecs) {
-  if (msecs < 0 || msecs >= tinydb::kMSecsPerDay) return std::nullopt;
+  if (msecs < 0 || msecs >= tinydb::kMsPerDay) return std::nullopt;
+  int hour, minute, second, msec;
+  tinydb::DecodeTime(msecs, &hour, &minute, &second, &msec);
   char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", msecs / kMSecsPerHour,
-                msecs / kMSecsPerMinute % 60, msecs / kMSecsPerSecond % 60,
-                msecs % kMSecsPerSecond);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", hour, minute, second, msec);
   return std::string(text);
 }
 
 std::optional<std::string> DateTimeText(double total_msecs) {
-  if (!std::isfinite(total_msecs) || std::fabs(total_msecs) > 1e15) return std::nullopt;
-  const int64_t rounded = std::llround(total_msecs);
-  const int64_t day = rounded / tinydb::kMSecsPerDay;
-  const std::optional<std::string> date = DateText(static_cast<int32_t>(day));
-  const std::optional<std::string> time =
-      TimeText(static_cast<int32_t>(rounded - day * tinydb::kMSecsPerDay));
+  int32_t day, msecs;
+  tinydb::SplitDateTime(total_msecs, &day, &msecs);
+  const std::optional<std::string> date = DateText(day);
+  const std::optional<std::string> time = TimeText(msecs);
   if (!date || !time) return std::nullopt;
   return *date + "T" + *time;
 }
@@ -109,7 +100,8 @@ int32_t ParseDate(const std::string& text, size_t* pos) {
       !ReadDigits(text, pos, 2, &month) || !Expect(text, pos, '-') ||
       !ReadDigits(text, pos, 2, &day))
     return 0;
-  return tinydb::EncodeDayNumber(year, month, day);
+  int32_t day_number = 0;
+  return tinydb::TryEncodeDate(year, month, day, &day_number) ? day_number : 0;
 }
 
 // "HH:MM:SS" with an optional ".mmm" from |*pos|; the milliseconds, or -1.
@@ -121,8 +113,8 @@ int32_t ParseTime(const std::string& text, size_t* pos) {
     return -1;
   if (*pos < text.size() && text[*pos] == '.' && !(++*pos, ReadDigits(text, pos, 3, &msec)))
     return -1;
-  if (hour > 23 || minute > 59 || second > 59) return -1;
-  return hour * kMSecsPerHour + minute * kMSecsPerMinute + second * kMSecsPerSecond + msec;
+  int32_t msecs = -1;
+  return tinydb::TryEncodeTime(hour, minute, second, msec, &msecs) ? msecs : -1;
 }
 
 [[noreturn]] void Refuse(TField& field, const json& value, const std::string& expected) {
@@ -226,7 +218,7 @@ std::string NativeFromJson(TField& field, const json& value) {
       const int32_t msecs = separated ? ParseTime(text, &pos) : -1;
       if (day == 0 || msecs < 0 || pos != text.size())
         Refuse(field, value, "a date-time \"YYYY-MM-DDTHH:MM:SS.mmm\"");
-      return BytesOf(static_cast<double>(day) * tinydb::kMSecsPerDay + msecs);
+      return BytesOf(static_cast<double>(day) * tinydb::kMsPerDay + msecs);
     }
     case TKind::Memo: {
       if (!value.is_string()) Refuse(field, value, "a text");

@@ -43,7 +43,7 @@ Json IndexJson(const tinydb::TIndexDefEntry& index, const tinydb::TTableHeader& 
     const int number = index.FieldIndexes[k];
     fields.push_back(number >= 0 && number < header.FieldCount
                          ? Utf8(header.FieldDefs[number].FieldName)
-                         : "#" + std::to_string(number));
+                         : std::string("#").append(std::to_string(number)));
   }
   Json options = Json::array();
   for (tinydb::TTDIndexOption option :

@@ -17,6 +17,13 @@
 namespace tinydb {
 namespace {
 
+// |prefix| followed by |n| in decimal ("f7").
+std::string Numbered(const char* prefix, size_t n) {
+  std::string name = prefix;
+  name += std::to_string(n);
+  return name;
+}
+
 std::string Text(const std::vector<uint8_t>& image, size_t pos, size_t size) {
   return std::string(reinterpret_cast<const char*>(&image[pos]), size);
 }
@@ -47,54 +54,63 @@ TEST(DatabaseWriterTest, PlainImageHasTheDocumentedLayout) {
   CreateDatabase(stream, TDatabaseSettings{}, TwoTables());
   const std::vector<uint8_t>& image = stream.Bytes();
 
-  ASSERT_EQ(3821u + 2 * 4821u, image.size());
-  EXPECT_EQ(std::string("TinyDB\0" "2.0\0\0", 12), Text(image, 0, 12));
-  EXPECT_TRUE(AllZero(image, 12, 2305));
-  EXPECT_TRUE(AllZero(image, 2317, 472)) << "no compression, encryption or verification";
+  ASSERT_EQ(static_cast<size_t>(kFixedPartSize + 2 * kTableHeaderSize), image.size());
+  EXPECT_EQ(std::string("TinyDB\0" "2.0\0\0", 12), Text(image, kFileSignaturePos, kFileSignatureSize));
+  EXPECT_TRUE(AllZero(image, kFileSignatureSize, kReservedAreaSize));
+  EXPECT_TRUE(AllZero(image, kSettingsPos, kSettingsSize))
+      << "no compression, encryption or verification";
 
   // Directory: count, an unused word, then header positions.
-  EXPECT_EQ(2, DecodeInt32(&image[2789]));
-  EXPECT_EQ(0, DecodeInt32(&image[2793]));
-  EXPECT_EQ(3821, DecodeInt32(&image[2797]));
-  EXPECT_EQ(3821 + 4821, DecodeInt32(&image[2801]));
-  EXPECT_TRUE(AllZero(image, 2805, 1032 - 16));
+  const size_t d = kTableDirectoryPos;
+  EXPECT_EQ(2, DecodeInt32(&image[d]));
+  EXPECT_EQ(0, DecodeInt32(&image[d + kTableDirectoryUnusedOffset]));
+  EXPECT_EQ(kFixedPartSize, DecodeInt32(&image[d + kTableDirectoryHeaderPosOffset]));
+  EXPECT_EQ(kFixedPartSize + kTableHeaderSize,
+            DecodeInt32(&image[d + kTableDirectoryHeaderPosOffset + 4]));
+  EXPECT_TRUE(AllZero(image, d + kTableDirectoryHeaderPosOffset + 8,
+                      kTableDirectorySize - kTableDirectoryHeaderPosOffset - 8));
 
-  const size_t h = 3821;
+  const size_t h = kFixedPartSize;
   EXPECT_EQ(std::string("drinks\0", 7), Text(image, h, 7));
-  EXPECT_TRUE(AllZero(image, h + 33, 12)) << "RecordTabPos, RecordCount, AutoIncValue";
-  EXPECT_EQ(3, DecodeInt32(&image[h + 45]));
+  EXPECT_TRUE(AllZero(image, h + kTableHeaderRecordTabPosOffset, kTableHeaderCountersSize))
+      << "RecordTabPos, RecordCount, AutoIncValue";
+  EXPECT_EQ(3, DecodeInt32(&image[h + kTableHeaderFieldCountOffset]));
   // Field 1: "name", ftString of 25 characters; field 2 stored raw.
-  const size_t f1 = h + 49 + 43;
+  const size_t f1 = h + kTableHeaderFieldDefsOffset + kFieldDefSize;
+  const size_t f2 = f1 + kFieldDefSize;
   EXPECT_EQ(std::string("name\0", 5), Text(image, f1, 5));
-  EXPECT_EQ(ftString, image[f1 + 33]);
-  EXPECT_EQ(25, DecodeInt32(&image[f1 + 34]));
-  EXPECT_EQ(0, image[f1 + 38]);
-  EXPECT_EQ(ftMemo, image[f1 + 43 + 33]);
-  EXPECT_EQ(1, image[f1 + 43 + 38]);
-  EXPECT_TRUE(AllZero(image, h + 49 + 3 * 43, 93 * 43)) << "unused field entries";
+  EXPECT_EQ(ftString, image[f1 + kFieldDefTypeOffset]);
+  EXPECT_EQ(25, DecodeInt32(&image[f1 + kFieldDefSizeOffset]));
+  EXPECT_EQ(0, image[f1 + kFieldDefRawOffset]);
+  EXPECT_EQ(ftMemo, image[f2 + kFieldDefTypeOffset]);
+  EXPECT_EQ(1, image[f2 + kFieldDefRawOffset]);
+  EXPECT_TRUE(AllZero(image, f2 + kFieldDefSize, (kMaxFieldCount - 3) * kFieldDefSize))
+      << "unused field entries";
 
-  EXPECT_EQ(2, DecodeInt32(&image[h + 4177]));
-  const size_t i0 = h + 4181, i1 = i0 + 78;
+  EXPECT_EQ(2, DecodeInt32(&image[h + kTableHeaderIndexCountOffset]));
+  const size_t i0 = h + kTableHeaderIndexDefsOffset, i1 = i0 + kIndexDefSize;
+  const size_t keys = kIndexDefFieldsOffset;
   EXPECT_EQ(std::string("id\0", 3), Text(image, i0, 3));
-  EXPECT_EQ(tiPrimary, image[i0 + 33]);
-  EXPECT_EQ(0, DecodeInt32(&image[i0 + 34]));  // "ID" matches "id" ignoring case
-  EXPECT_EQ(-1, DecodeInt32(&image[i0 + 38]));
-  EXPECT_EQ(tiUnique | tiCaseInsensitive, image[i1 + 33]);
-  EXPECT_EQ(1, DecodeInt32(&image[i1 + 34]));
-  EXPECT_EQ(0, DecodeInt32(&image[i1 + 38]));
-  for (int k = 2; k < 8; ++k) EXPECT_EQ(-1, DecodeInt32(&image[i1 + 34 + 4 * k]));
-  EXPECT_TRUE(AllZero(image, i1 + 66, 12)) << "IndexTabPos, ChainHead, unused";
+  EXPECT_EQ(tiPrimary, image[i0 + kIndexDefOptionsOffset]);
+  EXPECT_EQ(0, DecodeInt32(&image[i0 + keys]));  // "ID" matches "id" ignoring case
+  EXPECT_EQ(-1, DecodeInt32(&image[i0 + keys + 4]));
+  EXPECT_EQ(tiUnique | tiCaseInsensitive, image[i1 + kIndexDefOptionsOffset]);
+  EXPECT_EQ(1, DecodeInt32(&image[i1 + keys]));
+  EXPECT_EQ(0, DecodeInt32(&image[i1 + keys + 4]));
+  for (int k = 2; k < 8; ++k) EXPECT_EQ(-1, DecodeInt32(&image[i1 + keys + 4 * k]));
+  EXPECT_TRUE(AllZero(image, i1 + kIndexDefTabPosOffset, kIndexDefSize - kIndexDefTabPosOffset))
+      << "IndexTabPos, ChainHead, unused";
   // Unused index entries: zero, with an empty key list.
-  const size_t i2 = i1 + 78;
-  EXPECT_TRUE(AllZero(image, i2, 34));
-  for (int k = 0; k < 8; ++k) EXPECT_EQ(-1, DecodeInt32(&image[i2 + 34 + 4 * k]));
-  EXPECT_TRUE(AllZero(image, i2 + 66, 12));
-  EXPECT_TRUE(AllZero(image, h + 4805, 16));
+  const size_t i2 = i1 + kIndexDefSize;
+  EXPECT_TRUE(AllZero(image, i2, keys));
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(-1, DecodeInt32(&image[i2 + keys + 4 * k]));
+  EXPECT_TRUE(AllZero(image, i2 + kIndexDefTabPosOffset, kIndexDefSize - kIndexDefTabPosOffset));
+  EXPECT_TRUE(AllZero(image, h + kTableHeaderUnusedOffset, kTableHeaderSize - kTableHeaderUnusedOffset));
 
-  const size_t h2 = h + 4821;
+  const size_t h2 = h + kTableHeaderSize;
   EXPECT_EQ(std::string("notes\0", 6), Text(image, h2, 6));
-  EXPECT_EQ(ftAutoInc, image[h2 + 49 + 33]);
-  EXPECT_EQ(0, DecodeInt32(&image[h2 + 4177]));
+  EXPECT_EQ(ftAutoInc, image[h2 + kTableHeaderFieldDefsOffset + kFieldDefTypeOffset]);
+  EXPECT_EQ(0, DecodeInt32(&image[h2 + kTableHeaderIndexCountOffset]));
 }
 
 TEST(DatabaseWriterTest, SettingsBlockCarriesEveryChoice) {
@@ -108,34 +124,38 @@ TEST(DatabaseWriterTest, SettingsBlockCarriesEveryChoice) {
   settings.VerifyWrites = true;
   const std::vector<uint8_t> image = BuildDatabaseImage(settings, {});
 
-  const size_t s = 2317;
-  EXPECT_EQ(1, image[s]);
-  EXPECT_EQ(0, image[s + 1]);
-  EXPECT_EQ(std::string("ZLIB\0", 5), Text(image, s + 2, 5));
-  EXPECT_TRUE(AllZero(image, s + 7, 28));
-  EXPECT_EQ(1, image[s + 35]);
-  EXPECT_EQ(3, image[s + 36]);
-  EXPECT_EQ(std::string("Twofish\0", 8), Text(image, s + 37, 8)) << "canonical spelling";
-  EXPECT_EQ(1, image[s + 70]);
-  EXPECT_TRUE(AllZero(image, s + 71, 256));
-  EXPECT_EQ(std::string("pwzD0WZmDw/zEIRtHoGViSDyFcI=\0", 29), Text(image, s + 327, 29));
-  EXPECT_TRUE(AllZero(image, s + 327 + 29, 129 - 29 + 16));
-  EXPECT_EQ(0, DecodeInt32(&image[2789]));
-  EXPECT_EQ(3821u, image.size());
+  const size_t s = kSettingsPos;
+  EXPECT_EQ(1, image[s + kSettingsCompressedOffset]);
+  EXPECT_EQ(0, image[s + kSettingsUnused1Offset]);
+  EXPECT_EQ(std::string("ZLIB\0", 5), Text(image, s + kSettingsCompressAlgoOffset, 5));
+  EXPECT_TRUE(AllZero(image, s + kSettingsCompressAlgoOffset + 5, kNameSize - 5));
+  EXPECT_EQ(1, image[s + kSettingsEncryptedOffset]);
+  EXPECT_EQ(3, image[s + kSettingsEncryptModeOffset]);
+  EXPECT_EQ(std::string("Twofish\0", 8), Text(image, s + kSettingsEncryptAlgoOffset, 8))
+      << "canonical spelling";
+  EXPECT_EQ(1, image[s + kSettingsVerifyWritesOffset]);
+  EXPECT_TRUE(AllZero(image, s + kSettingsUnused2Offset, 256));
+  const size_t check = s + kSettingsPasswordCheckOffset;
+  EXPECT_EQ(std::string("pwzD0WZmDw/zEIRtHoGViSDyFcI=\0", 29), Text(image, check, 29));
+  EXPECT_TRUE(AllZero(image, check + 29, kSettingsSize - kSettingsPasswordCheckOffset - 29));
+  EXPECT_EQ(0, DecodeInt32(&image[kTableDirectoryPos]));
+  EXPECT_EQ(static_cast<size_t>(kFixedPartSize), image.size());
 }
 
 TEST(DatabaseWriterTest, PasswordCheckOnlyWhenEncrypted) {
   TDatabaseSettings settings;
   settings.Password = "fizzo";  // ignored without encryption
-  EXPECT_TRUE(AllZero(BuildDatabaseImage(settings, {}), 2317 + 327, 129));
+  const size_t check = kSettingsPos + kSettingsPasswordCheckOffset;
+  EXPECT_TRUE(AllZero(BuildDatabaseImage(settings, {}), check, kPasswordCheckSize));
 
   settings.Encrypted = true;
   settings.EncryptAlgo = "Gost";
   settings.Password = "";  // an empty password is a password
   const std::vector<uint8_t> image = BuildDatabaseImage(settings, {});
-  EXPECT_EQ(std::string("+WzqGYrR3VYXrAhKPZLGEHcIwO8=\0", 29), Text(image, 2317 + 327, 29));
-  EXPECT_EQ(std::string("Gost\0", 5), Text(image, 2317 + 37, 5));
-  EXPECT_TRUE(AllZero(image, 2317 + 2, 33)) << "no compression name when not compressed";
+  EXPECT_EQ(std::string("+WzqGYrR3VYXrAhKPZLGEHcIwO8=\0", 29), Text(image, check, 29));
+  EXPECT_EQ(std::string("Gost\0", 5), Text(image, kSettingsPos + kSettingsEncryptAlgoOffset, 5));
+  EXPECT_TRUE(AllZero(image, kSettingsPos + kSettingsCompressAlgoOffset, kNameSize))
+      << "no compression name when not compressed";
 }
 
 TEST(DatabaseWriterTest, RefusesWhatTheFileOrTheEngineCannotHold) {
@@ -151,24 +171,24 @@ TEST(DatabaseWriterTest, RefusesWhatTheFileOrTheEngineCannotHold) {
       {"257 tables",
        [](auto&, auto& t) {
          t.resize(257);
-         for (size_t i = 0; i < t.size(); ++i) t[i].Name = "t" + std::to_string(i);
+         for (size_t i = 0; i < t.size(); ++i) t[i].Name = Numbered("t", i);
        },
        "Too many tables: 257"},
       {"97 fields",
        [&](auto&, auto& t) {
          auto& f = drinks(t).Fields;
-         while (f.size() < 97) f.push_back({"f" + std::to_string(f.size()), ftInteger, 0, false});
+         while (f.size() < 97) f.push_back({Numbered("f", f.size()), ftInteger, 0, false});
        },
        "97 fields"},
       {"9 indexes",
        [&](auto&, auto& t) {
          auto& x = drinks(t).Indexes;
-         while (x.size() < 9) x.push_back({"x" + std::to_string(x.size()), {"id"}, 0});
+         while (x.size() < 9) x.push_back({Numbered("x", x.size()), {"id"}, 0});
        },
        "9 indexes"},
       {"9 key fields",
        [&](auto&, auto& t) {
-         for (int i = 0; i < 7; ++i) drinks(t).Fields.push_back({"k" + std::to_string(i), ftInteger, 0, false});
+         for (int i = 0; i < 7; ++i) drinks(t).Fields.push_back({Numbered("k", i), ftInteger, 0, false});
          drinks(t).Indexes[1].FieldNames = {"id", "name", "ingred", "k0", "k1", "k2", "k3", "k4", "k5"};
        },
        "9 key fields"},
@@ -233,17 +253,19 @@ TEST(DatabaseWriterTest, RefusesWhatTheFileOrTheEngineCannotHold) {
 
 TEST(DatabaseWriterTest, TheLimitsThemselvesAreAccepted) {
   std::vector<TTableDefinition> tables(256);
-  for (size_t i = 0; i < tables.size(); ++i) tables[i].Name = "t" + std::to_string(i);
+  for (size_t i = 0; i < tables.size(); ++i) tables[i].Name = Numbered("t", i);
   TTableDefinition& t = tables[0];
   t.Name = std::string(32, 'n');
-  for (int f = 0; f < 96; ++f) t.Fields.push_back({"f" + std::to_string(f), ftInteger, 0, false});
+  for (int f = 0; f < 96; ++f) t.Fields.push_back({Numbered("f", f), ftInteger, 0, false});
   t.Fields[0] = {"s", ftFixedChar, kMaxStringFieldSize, false};
   for (int i = 0; i < 8; ++i)
-    t.Indexes.push_back({"x" + std::to_string(i), {"f7", "f6", "f5", "f4", "f3", "f2", "f1", "s"}, 0});
+    t.Indexes.push_back({Numbered("x", i), {"f7", "f6", "f5", "f4", "f3", "f2", "f1", "s"}, 0});
   const std::vector<uint8_t> image = BuildDatabaseImage(TDatabaseSettings{}, tables);
-  EXPECT_EQ(3821u + 256u * 4821u, image.size());
-  EXPECT_EQ(3821 + 255 * 4821, DecodeInt32(&image[2797 + 255 * 4]));
-  EXPECT_EQ(0, DecodeInt32(&image[3821 + 4181 + 7 * 78 + 34 + 7 * 4]));  // "s" is field 0
+  EXPECT_EQ(static_cast<size_t>(kFixedPartSize + kMaxTableCount * kTableHeaderSize), image.size());
+  EXPECT_EQ(kFixedPartSize + 255 * kTableHeaderSize,
+            DecodeInt32(&image[kTableDirectoryPos + kTableDirectoryHeaderPosOffset + 255 * 4]));
+  const size_t last_index = kFixedPartSize + kTableHeaderIndexDefsOffset + 7 * kIndexDefSize;
+  EXPECT_EQ(0, DecodeInt32(&image[last_index + kIndexDefFieldsOffset + 7 * 4]));  // "s" is field 0
 }
 
 TEST(DatabaseWriterTest, FileIsCreatedButNeverOverwritten) {

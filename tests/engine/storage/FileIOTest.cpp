@@ -332,7 +332,7 @@ TEST_F(FileIOTest, ValuesRoundTripThroughAnEncryptedCompressedImage) {
   TIntegerAry chunks;
   io.ReadRecordTab(header, items, chunks);
   ASSERT_EQ(1u, items.size());
-  const int64_t item_pos = chunks[0] + 4;
+  const int64_t item_pos = chunks[0] + kTabChunkItemsOffset;
 
   TMemoryStream value;
   io.ReadFieldValue(&value, item_pos, true, true, true, 20, 15);
@@ -469,8 +469,8 @@ TEST_F(FileIOTest, TabsAreReadAcrossChunksAndRecordsMarkedDeleted) {
   EXPECT_EQ(1024, links[1024].RecordNo);
   EXPECT_EQ(-1, links[1024].Next);
 
-  io.MarkDeleted(chunks[1] + 4);
-  io.MarkDeleted(chunks[0] + 4 + 7 * kRecordTabItemSize);
+  io.MarkDeleted(chunks[1] + kTabChunkItemsOffset);
+  io.MarkDeleted(chunks[0] + kTabChunkItemsOffset + 7 * kRecordTabItemSize);
   TRecordTabItems after;
   io.ReadRecordTab(header, after, chunks);
   for (int k = 0; k < 1025; ++k) {

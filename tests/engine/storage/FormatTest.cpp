@@ -9,6 +9,41 @@
 namespace tinydb {
 namespace {
 
+// The one place the file format's byte positions are written out as
+// numbers; every other test and the code use the names.
+TEST(FormatTest, NamedOffsetsAreThoseOfTheFileFormat) {
+  struct TCase {
+    const char* Name;
+    int Value, Expected;
+  };
+  const TCase cases[] = {
+      {"kSignatureVersionOffset", kSignatureVersionOffset, 7},
+      {"kSettingsPos", kSettingsPos, 2317},
+      {"kSettingsEncryptedOffset", kSettingsEncryptedOffset, 35},
+      {"kSettingsEncryptModeOffset", kSettingsEncryptModeOffset, 36},
+      {"kSettingsEncryptAlgoOffset", kSettingsEncryptAlgoOffset, 37},
+      {"kSettingsVerifyWritesOffset", kSettingsVerifyWritesOffset, 70},
+      {"kSettingsUnused2Offset", kSettingsUnused2Offset, 71},
+      {"kSettingsPasswordCheckOffset", kSettingsPasswordCheckOffset, 327},
+      {"kSettingsUnused3Offset", kSettingsUnused3Offset, 456},
+      {"kTableDirectoryPos", kTableDirectoryPos, 2789},
+      {"kTableDirectoryHeaderPosOffset", kTableDirectoryHeaderPosOffset, 8},
+      {"kFixedPartSize", kFixedPartSize, 3821},
+      {"kFieldDefSizeOffset", kFieldDefSizeOffset, 34},
+      {"kFieldDefRawOffset", kFieldDefRawOffset, 38},
+      {"kIndexDefFieldsOffset", kIndexDefFieldsOffset, 34},
+      {"kIndexDefTabPosOffset", kIndexDefTabPosOffset, 66},
+      {"kIndexDefChainHeadOffset", kIndexDefChainHeadOffset, 70},
+      {"kTableHeaderSize", kTableHeaderSize, 4821},
+      {"kTableHeaderCountersSize", kTableHeaderCountersSize, 12},
+      {"kTabChunkItemsOffset", kTabChunkItemsOffset, 4},
+      {"kRecordTabItemDeletedOffset", kRecordTabItemDeletedOffset, 4},
+      {"kIndexTabItemNextOffset", kIndexTabItemNextOffset, 4},
+      {"kBlobDescriptorCapacityOffset", kBlobDescriptorCapacityOffset, 8},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(c.Value, c.Expected) << c.Name;
+}
+
 TEST(FormatTest, TableHeaderFieldsLandAtTheirOffsets) {
   TTableHeader header;
   StringToFixedText("drinks", header.TableName);
@@ -26,17 +61,19 @@ TEST(FormatTest, TableHeaderFieldsLandAtTheirOffsets) {
   std::vector<uint8_t> bytes(kTableHeaderSize, 0xAA);
   header.EncodeTo(bytes.data());
   EXPECT_EQ(0, std::memcmp(bytes.data(), "drinks\0", 7));
-  EXPECT_EQ(0x04, bytes[33]);
-  EXPECT_EQ(0x01, bytes[36]);
-  EXPECT_EQ(7, DecodeInt32(&bytes[37]));
-  EXPECT_EQ(9, DecodeInt32(&bytes[41]));
-  EXPECT_EQ('i', bytes[49 + 43]);
-  EXPECT_EQ(ftInteger, bytes[49 + 43 + 33]);
-  EXPECT_EQ(1, DecodeInt32(&bytes[4177]));
-  EXPECT_EQ(tiPrimary | tiUnique, bytes[4181 + 33]);
-  EXPECT_EQ(1, DecodeInt32(&bytes[4181 + 34]));
-  EXPECT_EQ(-1, DecodeInt32(&bytes[4181 + 38]));
-  EXPECT_EQ(5, DecodeInt32(&bytes[4181 + 70]));
+  const size_t field1 = kTableHeaderFieldDefsOffset + kFieldDefSize;
+  const size_t index0 = kTableHeaderIndexDefsOffset;
+  EXPECT_EQ(0x04, bytes[kTableHeaderRecordTabPosOffset]);
+  EXPECT_EQ(0x01, bytes[kTableHeaderRecordTabPosOffset + 3]);
+  EXPECT_EQ(7, DecodeInt32(&bytes[kTableHeaderRecordCountOffset]));
+  EXPECT_EQ(9, DecodeInt32(&bytes[kTableHeaderAutoIncOffset]));
+  EXPECT_EQ('i', bytes[field1]);
+  EXPECT_EQ(ftInteger, bytes[field1 + kFieldDefTypeOffset]);
+  EXPECT_EQ(1, DecodeInt32(&bytes[kTableHeaderIndexCountOffset]));
+  EXPECT_EQ(tiPrimary | tiUnique, bytes[index0 + kIndexDefOptionsOffset]);
+  EXPECT_EQ(1, DecodeInt32(&bytes[index0 + kIndexDefFieldsOffset]));
+  EXPECT_EQ(-1, DecodeInt32(&bytes[index0 + kIndexDefFieldsOffset + 4]));
+  EXPECT_EQ(5, DecodeInt32(&bytes[index0 + kIndexDefChainHeadOffset]));
 
   TTableHeader back;
   back.DecodeFrom(bytes.data());

@@ -74,8 +74,10 @@ TEST(HostileImageTest, DamageIsReportedNotFollowed) {
   const int32_t item0 = test::RecordItemPos(good, 0, 0);
   const int32_t data0 = test::ReadInt32At(good, item0);
   const int32_t end = static_cast<int32_t>(good.size());
-  const int table_pos0 = kTableDirectoryPos + 8;
+  const int32_t blob0 = data0 + 15;  // after id and name[11]
+  const int table_pos0 = kTableDirectoryPos + kTableDirectoryHeaderPosOffset;
   const int index0 = header + kTableHeaderIndexDefsOffset;
+  const int field1 = header + kTableHeaderFieldDefsOffset + kFieldDefSize;
 
   auto set32 = [](int64_t pos, int32_t v) {
     return [=](TBytes& image) { test::WriteInt32At(image, pos, v); };
@@ -109,14 +111,14 @@ TEST(HostileImageTest, DamageIsReportedNotFollowed) {
        Step::kTableNames, "table 't': record count -1 is out of range"},
       {"record count beyond the image", set32(header + kTableHeaderRecordCountOffset, INT32_MAX),
        Step::kTableNames, "table 't': record count 2147483647 is out of range"},
-      {"string size negative", set32(header + kTableHeaderFieldDefsOffset + 43 + 34, -5),
+      {"string size negative", set32(field1 + kFieldDefSizeOffset, -5),
        Step::kTableNames, "table 't': field 1 has size -5"},
       {"record larger than the image",
-       set32(header + kTableHeaderFieldDefsOffset + 43 + 34, INT32_MAX - 1), Step::kTableNames,
+       set32(field1 + kFieldDefSizeOffset, INT32_MAX - 1), Step::kTableNames,
        "table 't': record size 2147483671 is out of range"},
-      {"index on a missing field", set32(index0 + 34, 3), Step::kTableNames,
+      {"index on a missing field", set32(index0 + kIndexDefFieldsOffset, 3), Step::kTableNames,
        "table 't': index 0 names field 3, which does not exist"},
-      {"sort chain head missing", set32(index0 + 70, 1025), Step::kTableNames,
+      {"sort chain head missing", set32(index0 + kIndexDefChainHeadOffset, 1025), Step::kTableNames,
        "table 't': index 0 starts at record 1025, which does not exist"},
       {"record tab past the end", set32(header + kTableHeaderRecordTabPosOffset, end - 8),
        Step::kRecordTab,
@@ -127,28 +129,28 @@ TEST(HostileImageTest, DamageIsReportedNotFollowed) {
        Step::kRecordTab, "record tab chunk 2 at 0 lies inside the fixed part"},
       {"record tab chain runs off the end", set32(record_tab, end - 4), Step::kRecordTab,
        "record tab chunk of 9 bytes at " + std::to_string(end - 4) + " lies outside the image"},
-      {"index tab before the start", set32(index0 + 66, -8), Step::kIndexTab,
+      {"index tab before the start", set32(index0 + kIndexDefTabPosOffset, -8), Step::kIndexTab,
        "index tab chunk 0 at -8 lies inside the fixed part"},
       {"index tab chain loops", set32(index_tab, index_tab), Step::kIndexTab,
        "index tab chain returns to the chunk at " + std::to_string(index_tab)},
-      {"index link to a missing record", set32(index_tab + 4 + 3 * 8 + 4, 5000), Step::kIndexTab,
+      {"index link to a missing record", set32(index_tab + kTabChunkItemsOffset + 3 * kIndexTabItemSize + kIndexTabItemNextOffset, 5000), Step::kIndexTab,
        "index 0 links record 3 to record 5000, which does not exist"},
       {"record image past the end", set32(item0, end - 5), Step::kFixedValue,
        "value of 11 bytes at " + std::to_string(end - 1) + " lies outside the image"},
       {"record image before the start", set32(item0, -100), Step::kFixedValue,
        "value of 11 bytes at -96 lies outside the image"},
-      {"blob size beyond the image", set32(data0 + 15 + 4, INT32_MAX), Step::kBlobValue,
-       "blob of 2147483647 bytes at " + std::to_string(data0 + 35) + " lies outside the image"},
-      {"blob size negative", set32(data0 + 15 + 4, -1), Step::kBlobValue,
-       "blob of -1 bytes at " + std::to_string(data0 + 35) + " lies outside the image"},
-      {"blob before the start", set32(data0 + 15, -100), Step::kBlobValue,
+      {"blob size beyond the image", set32(blob0 + kBlobDescriptorSizeOffset, INT32_MAX), Step::kBlobValue,
+       "blob of 2147483647 bytes at " + std::to_string(blob0 + kBlobDescriptorSize) + " lies outside the image"},
+      {"blob size negative", set32(blob0 + kBlobDescriptorSizeOffset, -1), Step::kBlobValue,
+       "blob of -1 bytes at " + std::to_string(blob0 + kBlobDescriptorSize) + " lies outside the image"},
+      {"blob before the start", set32(blob0, -100), Step::kBlobValue,
        "blob of 5 bytes at -100 lies outside the image"},
       {"descriptor past the end", set32(item0, end - 30), Step::kBlobValue,
        "read of 20 bytes at " + std::to_string(end - 15) + " lies outside the image"},
       {"unknown cipher mode",
        [](TBytes& i) {
-         i[kSettingsPos + 35] = 1;
-         i[kSettingsPos + 36] = 9;
+         i[kSettingsPos + kSettingsEncryptedOffset] = 1;
+         i[kSettingsPos + kSettingsEncryptModeOffset] = 9;
        },
        Step::kOpen, "cipher mode 9 is unknown"},
   };
@@ -195,7 +197,7 @@ TEST(HostileImageTest, WritesStayOutOfTheFixedPartAndLeaveNoGaps) {
   EXPECT_THROW(io.WriteBuffer(kSettingsPos, bytes, 5), EDatabaseError);
   EXPECT_THROW(io.WriteBuffer(end + 1, bytes, 5), EDatabaseError);
   EXPECT_THROW(io.WriteBuffer(end, bytes, -5), EDatabaseError);
-  EXPECT_THROW(io.MarkDeleted(kTableDirectoryPos + 8), EDatabaseError);
+  EXPECT_THROW(io.MarkDeleted(kTableDirectoryPos + kTableDirectoryHeaderPosOffset), EDatabaseError);
   EXPECT_THROW(io.MarkDeleted(end - 2), EDatabaseError);
   EXPECT_EQ(GoodImage(), stream.Bytes());
 

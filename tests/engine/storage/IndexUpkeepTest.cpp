@@ -69,7 +69,7 @@ struct Drinks : ::testing::Test {
   }
   void Update(int pos, int32_t id, const std::string& name, int32_t kind) {
     TRecordValues values = Values(id, name, kind);
-    drinks.UpdateRecord(values.Buffers(), pos, record, false);
+    drinks.UpdateRecord(values.Buffers(), pos, false, record);
   }
   std::vector<int32_t> List(int index_no) { return RecordNumbers(drinks.GetRecordList(index_no + 1)); }
   std::vector<int32_t> Chain(int index_no) { return WalkChain(host.Bytes(), 0, index_no); }
@@ -334,10 +334,10 @@ TEST(IndexUpkeepTest, RandomMixStaysInStepWithAModel) {
         if (pick(2) == 0) changed.id = model[k].id;  // often keep the key
         auto values = values_of(changed);
         if (id_taken(changed.id, k)) {
-          EXPECT_THROW(mix->UpdateRecord(values->Buffers(), pos, nullptr, false), EDatabaseError);
+          EXPECT_THROW(mix->UpdateRecord(values->Buffers(), pos, false, nullptr), EDatabaseError);
           continue;
         }
-        mix->UpdateRecord(values->Buffers(), pos, nullptr, false);
+        mix->UpdateRecord(values->Buffers(), pos, false, nullptr);
         model[k] = changed;
       } else {
         mix->DeleteRecord(pos, false);

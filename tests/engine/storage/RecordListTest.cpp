@@ -45,7 +45,9 @@ TEST(RecordListTest, FollowsAVectorThroughRandomEdits) {
       }
       ASSERT_EQ(list.size(), model.size()) << "step " << step;
       // A full comparison now and then; the edited neighbourhood always.
-      if (step % 97 == 0) ASSERT_EQ(Entries(list), model) << "step " << step;
+      if (step % 97 == 0) {
+        ASSERT_EQ(Entries(list), model) << "step " << step;
+      }
       for (size_t k = pos > 2 ? pos - 2 : 0; k < std::min(model.size(), pos + 3); ++k)
         ASSERT_EQ(list[k], model[k]) << "step " << step << " at " << k;
     }

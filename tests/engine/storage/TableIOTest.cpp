@@ -69,7 +69,7 @@ struct ItemsTable : ::testing::Test {
     TRecordValues values(items, &host);
     items.ReadRecord(values.Buffers(), items.GetRecordList(0), pos);
     values.SetBlob(kBody, body);
-    items.UpdateRecord(values.Buffers(), pos, nullptr, false);
+    items.UpdateRecord(values.Buffers(), pos, false, nullptr);
   }
   TRecordValues Read(int pos) {
     TRecordValues values(items, &host);
@@ -147,8 +147,8 @@ TEST_F(ItemsTable, FirstRecordFollowsItsNewRecordTabChunk) {
   EXPECT_EQ(header.RecordTabPos, end);
   EXPECT_EQ(header.RecordCount, 1);
   EXPECT_EQ(Int32At(image, end), 0);           // no next chunk
-  EXPECT_EQ(Int32At(image, end + 4), data_pos);  // item 0
-  EXPECT_EQ(image[end + 8], 0);                // live
+  EXPECT_EQ(Int32At(image, end + kTabChunkItemsOffset), data_pos);  // item 0
+  EXPECT_EQ(image[end + kTabChunkItemsOffset + kRecordTabItemDeletedOffset], 0);  // live
   EXPECT_EQ(items.GetRecordList(0).size(), 1u);
   EXPECT_EQ(items.GetRecordList(0)[0].DataPos, data_pos);
 
@@ -226,7 +226,7 @@ TEST(TableIOTest, AutoIncrementNumbers) {
     TRecordValues values(counters, &host);
     counters.ReadRecord(values.Buffers(), counters.GetRecordList(0), pos);
     values.SetInt(0, n);
-    counters.UpdateRecord(values.Buffers(), pos, nullptr, false);
+    counters.UpdateRecord(values.Buffers(), pos, false, nullptr);
     TRecordValues back(counters, &host);
     counters.ReadRecord(back.Buffers(), counters.GetRecordList(0), pos);
     return back.Int(0);
@@ -473,7 +473,7 @@ TEST(TableIOTest, FileLockIsHeldForEachOperationAndReleasedAfterIt) {
     EXPECT_THROW(items.AppendRecord(values.Buffers(), false, nullptr), EDatabaseError);  // taken key
     EXPECT_TRUE(lock_is_free());
     values.SetInt(kId, 2);
-    items.UpdateRecord(values.Buffers(), 0, nullptr, true);
+    items.UpdateRecord(values.Buffers(), 0, true, nullptr);
     items.DeleteRecord(0, true);
     EXPECT_TRUE(lock_is_free());
 

@@ -96,7 +96,7 @@ inline int32_t ReadInt32At(const TBytes& image, int64_t pos) { return DecodeInt3
 inline void WriteInt32At(TBytes& image, int64_t pos, int32_t v) { EncodeInt32(&image[pos], v); }
 
 inline int32_t HeaderPos(const TBytes& image, int table) {
-  return ReadInt32At(image, kTableDirectoryPos + 8 + 4 * table);
+  return ReadInt32At(image, kTableDirectoryPos + kTableDirectoryHeaderPosOffset + 4 * table);
 }
 inline TTableHeader ReadHeader(const TBytes& image, int table) {
   TTableHeader header;
@@ -115,12 +115,13 @@ inline int32_t ChunkPos(const TBytes& image, int32_t first, int chunk) {
 }
 inline int32_t RecordItemPos(const TBytes& image, int table, int32_t record_no) {
   TTableHeader header = ReadHeader(image, table);
-  return ChunkPos(image, header.RecordTabPos, record_no / kTabChunkItems) + 4 +
+  return ChunkPos(image, header.RecordTabPos, record_no / kTabChunkItems) + kTabChunkItemsOffset +
          (record_no % kTabChunkItems) * kRecordTabItemSize;
 }
 inline int32_t IndexItemPos(const TBytes& image, int table, int index, int32_t record_no) {
   TTableHeader header = ReadHeader(image, table);
-  return ChunkPos(image, header.IndexDefs[index].IndexTabPos, record_no / kTabChunkItems) + 4 +
+  return ChunkPos(image, header.IndexDefs[index].IndexTabPos, record_no / kTabChunkItems) +
+         kTabChunkItemsOffset +
          (record_no % kTabChunkItems) * kIndexTabItemSize;
 }
 
@@ -163,19 +164,19 @@ inline int32_t AppendRecord(TBytes& image, int table, TBytes record,
 
   TRecordTabItem item;
   item.DataPos = data_pos;
-  item.EncodeTo(&image[ChunkPos(image, header.RecordTabPos, chunk_no) + 4 +
+  item.EncodeTo(&image[ChunkPos(image, header.RecordTabPos, chunk_no) + kTabChunkItemsOffset +
                        (k % kTabChunkItems) * kRecordTabItemSize]);
 
   for (int i = 0; i < header.IndexCount; ++i) {
     TIndexDefEntry& index = header.IndexDefs[i];
     if (new_chunk) AppendChunk(image, index.IndexTabPos, chunk_no, kIndexTabChunkSize);
     auto item_pos = [&](int32_t n) {
-      return ChunkPos(image, index.IndexTabPos, n / kTabChunkItems) + 4 +
+      return ChunkPos(image, index.IndexTabPos, n / kTabChunkItems) + kTabChunkItemsOffset +
              (n % kTabChunkItems) * kIndexTabItemSize;
     };
     TIndexTabItem link{k, -1};
     link.EncodeTo(&image[item_pos(k)]);
-    if (k > 0) WriteInt32At(image, item_pos(k - 1) + 4, k);
+    if (k > 0) WriteInt32At(image, item_pos(k - 1) + kIndexTabItemNextOffset, k);
   }
   header.RecordCount = k + 1;
   WriteHeader(image, table, header);

@@ -3,6 +3,7 @@
 // short-circuits and very long expressions.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "platform/Collation.h"
@@ -235,6 +236,25 @@ TEST_F(FilterEvalTest, DateArithmeticAndFunctions) {
   });
   // a date-time minus days is a plain number (ftFloat), no date-time
   EXPECT_THROW(Eval("DAY(dt - 1) = 24"), EDatabaseError);
+}
+
+// A damaged file may hold anything in a date-time field. A value whose day
+// lies outside 32 bits is no date at all: YEAR to SECOND answer for it as
+// for day 0, the impossible date before 1 January of year 1, at midnight.
+TEST_F(FilterEvalTest, CalendarFunctionsOfADateTimeBeyondAnyDayAnswerAsForDayZero) {
+  record_.SetInt32("d", 0);
+  ASSERT_TRUE(Eval("YEAR(d) = 0 AND MONTH(d) = 12 AND DAY(d) = 31"));
+  const double kDayBeyond32Bits = 2147483648.0 * 86400000;
+  for (double damaged : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300, kDayBeyond32Bits,
+                         -kDayBeyond32Bits - 86400000}) {
+    SCOPED_TRACE(damaged);
+    record_.SetDouble("dt", damaged);
+    EXPECT_TRUE(Eval("YEAR(dt) = YEAR(d) AND MONTH(dt) = MONTH(d) AND DAY(dt) = DAY(d)"));
+    EXPECT_TRUE(Eval("HOUR(dt) = 0 AND MINUTE(dt) = 0 AND SECOND(dt) = 0"));
+  }
+  // The last day that fits still counts as itself.
+  record_.SetDouble("dt", 2147483647.0 * 86400000 + 3600000);
+  EXPECT_TRUE(Eval("HOUR(dt) = 1 AND YEAR(dt) > 5000000"));
 }
 
 TEST_F(FilterEvalTest, StringFunctions) {

@@ -277,7 +277,9 @@ TEST_F(SessionTest, SessionListIsSafeFromSeveralThreads) {
     threads.emplace_back([t] {
       for (int i = 0; i < 50; ++i) {
         TTinySession session;
-        session.SetSessionName("T" + std::to_string(t) + "_" + std::to_string(i));
+        std::string name = "T";
+        name += std::to_string(t) + "_" + std::to_string(i);
+        session.SetSessionName(name);
         EXPECT_EQ(Sessions().FindSession(session.SessionName()), &session);
         EXPECT_EQ(Sessions().FindSession(""), &DefaultSession());
       }

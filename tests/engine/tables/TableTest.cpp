@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "CursorTestKit.h"
+#include "platform/Calendar.h"
 #include "support/DatabaseSettings.h"
-#include "tables/DateTimeValue.h"
 
 namespace tinydb::cursor_test {
 namespace {
@@ -523,6 +523,42 @@ TEST_F(TableTest, DuplicatePrimaryKeyIsRefusedAndTheInsertKeepsItsValues) {
   EXPECT_EQ(Ids(*table), (std::vector<int>{1, 2, 3, 4}));
 }
 
+
+// SetData copies the whole buffer, so a text may fill it to the last byte;
+// the stored text ends one byte earlier, and that is the value a unique
+// index must check, on insert as on edit.
+TEST_F(TableTest, TextFillingItsWholeBufferIsCheckedAsItWillBeStored) {
+  TTableDefinition codes{"codes",
+                         {{"id", ftInteger}, {"code", ftString, 10}},
+                         {{"id", {"id"}, tiPrimary}, {"code", {"code"}, tiUnique}}};
+  TCursorImage image({codes});
+  auto table = OpenTable(image, "codes");
+  const auto add = [&](int id, const std::string& code) {
+    table->BeginAppend();
+    table->FieldNamed("id")->WriteInteger(id);
+    table->FieldNamed("code")->WriteText(code);
+    table->PostRecord();
+  };
+  add(1, "abcdefghij");
+  add(2, "klm");
+  const char overlong[] = "abcdefghijX";  // 11 bytes, no NUL inside the buffer
+  ASSERT_EQ(table->FieldNamed("code")->DataSize(), 11);
+
+  table->BeginInsert();
+  table->FieldNamed("id")->WriteInteger(3);
+  table->FieldNamed("code")->SetData(overlong);
+  EXPECT_EQ(ErrorOf([&] { table->PostRecord(); }), "Invalid unique field value 'abcdefghij'");
+  table->CancelRecord();
+
+  table->GoLast();
+  ASSERT_EQ(CurrentId(*table), 2);
+  table->BeginEdit();
+  table->FieldNamed("code")->SetData(overlong);
+  EXPECT_EQ(ErrorOf([&] { table->PostRecord(); }), "Invalid unique field value 'abcdefghij'");
+  table->CancelRecord();
+
+  EXPECT_EQ(Column(*table, "code"), (std::vector<std::string>{"abcdefghij", "klm"}));
+}
 TEST_F(TableTest, PostErrorHandlerRetriesOrAborts) {
   auto table = Drinks(1);
   table->OnPostError = [](TTDEDataSet& dataset, const EEngineError&, TDataAction& action) {
