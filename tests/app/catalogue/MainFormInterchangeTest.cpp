@@ -89,6 +89,18 @@ TEST_F(MainFormInterchangeTest, MenuImportsOtherFormatsWithTheReportAndOneDuplic
       EXPECT_EQ(form->currentDrink().id, ids.back());
     }
   }
+
+  // Every drink left out: the report alone, with nothing to display.
+  platform.log.clear();
+  const int listed = RecipeUi().ListBox->count();
+  platform.file_names.push_back(Fixture("cocktaildb-search.json"));
+  platform.confirm_answers = {false};
+  WindowUi().MenuImport->trigger();
+  EXPECT_EQ(platform.Messages(QStringLiteral("Confirm")).size(), 1);
+  EXPECT_EQ(platform.Messages(QStringLiteral("Information")),
+            QStringList{QStringLiteral("Added 0 drinks to the database.\n\rSkipped 2 drinks whose name the catalogue "
+                                       "already has.")});
+  EXPECT_EQ(RecipeUi().ListBox->count(), listed);
 }
 
 TEST_F(MainFormInterchangeTest, DamagedOrEmptyFilesAreRefusedWithNothingAdded) {
