@@ -129,10 +129,10 @@ QString DuplicatesQuestion(const std::vector<std::string>& names) {
                                    : QStringLiteral("%1 drinks of this file have a name already in the catalogue:")
                                          .arg(names.size());
   for (size_t i = 0; i < names.size() && i < kNamesShown; ++i)
-    text += QStringLiteral("\n\r    ") + FromCatalogueText(names[i]);
-  if (names.size() > kNamesShown) text += QStringLiteral("\n\r    and %1 more").arg(names.size() - kNamesShown);
-  return text + (names.size() == 1 ? QStringLiteral("\n\rAdd it as well? No leaves it out.")
-                                   : QStringLiteral("\n\rAdd them as well? No leaves them out."));
+    text += QStringLiteral("\n    ") + FromCatalogueText(names[i]);
+  if (names.size() > kNamesShown) text += QStringLiteral("\n    and %1 more").arg(names.size() - kNamesShown);
+  return text + (names.size() == 1 ? QStringLiteral("\nAdd it as well? No leaves it out.")
+                                   : QStringLiteral("\nAdd them as well? No leaves them out."));
 }
 
 // Keeps the drink cursor's filter across a walk that sets its own (the

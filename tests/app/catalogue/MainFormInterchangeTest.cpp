@@ -33,7 +33,7 @@ class MainFormInterchangeTest : public MainFormTest {
 };
 
 const char kDuplicateMargarita[] =
-    "1 drink of this file has a name already in the catalogue:\n\r    Margarita\n\rAdd it as well? No leaves it out.";
+    "1 drink of this file has a name already in the catalogue:\n    Margarita\nAdd it as well? No leaves it out.";
 
 TEST_F(MainFormInterchangeTest, MenuImportsOtherFormatsWithTheReportAndOneDuplicatesQuestion) {
   struct TCase {
@@ -53,8 +53,8 @@ TEST_F(MainFormInterchangeTest, MenuImportsOtherFormatsWithTheReportAndOneDuplic
        {"Irish Coffee"}},
       // Irish Coffee came in just before.
       {"TheCocktailDB, duplicates added", "cocktaildb-search.json", {true, false},
-       {QStringLiteral("2 drinks of this file have a name already in the catalogue:\n\r    Margarita\n\r"
-                       "    Irish Coffee\n\rAdd them as well? No leaves them out."),
+       {QStringLiteral("2 drinks of this file have a name already in the catalogue:\n    Margarita\n"
+                       "    Irish Coffee\nAdd them as well? No leaves them out."),
         QStringLiteral("Added 2 drinks to the database.\n\rDisplay newly add drinks?")},
        {"Margarita", "Irish Coffee"}},
   };
