@@ -98,7 +98,8 @@ QString ExportFilter() {
 // a name without an extension gets the filter's first.
 zestoria::TRecipeFormat ExportTarget(QString* file_name, int index) {
   const std::vector<TExportChoice>& choices = ExportChoices();
-  const TExportChoice& chosen = choices[static_cast<size_t>(std::clamp(index, 0, static_cast<int>(choices.size()) - 1))];
+  const int last = static_cast<int>(choices.size()) - 1;
+  const TExportChoice& chosen = choices[static_cast<size_t>(std::clamp(index, 0, last))];
   const QString suffix = QFileInfo(*file_name).suffix().toLower();
   if (suffix.isEmpty()) {
     *file_name += QLatin1Char('.') + chosen.extensions.first();
@@ -125,9 +126,9 @@ QString Drinks(size_t n) {
 // already has: Yes adds them as well, No leaves them out.
 QString DuplicatesQuestion(const std::vector<std::string>& names) {
   constexpr size_t kNamesShown = 8;
-  QString text = names.size() == 1 ? QStringLiteral("1 drink of this file has a name already in the catalogue:")
-                                   : QStringLiteral("%1 drinks of this file have a name already in the catalogue:")
-                                         .arg(names.size());
+  QString text = names.size() == 1
+                     ? QStringLiteral("1 drink of this file has a name already in the catalogue:")
+                     : QStringLiteral("%1 drinks of this file have a name already in the catalogue:").arg(names.size());
   for (size_t i = 0; i < names.size() && i < kNamesShown; ++i)
     text += QStringLiteral("\n    ") + FromCatalogueText(names[i]);
   if (names.size() > kNamesShown) text += QStringLiteral("\n    and %1 more").arg(names.size() - kNamesShown);
@@ -742,7 +743,8 @@ void TMainForm::importDrinks(const QString& file_name, bool ask) {
 std::vector<int32_t> TMainForm::listedDrinkIds() const {
   std::vector<int32_t> ids;
   ids.reserve(static_cast<size_t>(recipePage_->itemCount()));
-  for (int row = 0; row < recipePage_->itemCount(); ++row) ids.push_back(zestoria::itemId(recipePage_->itemText(row)));
+  for (int row = 0; row < recipePage_->itemCount(); ++row)
+    ids.push_back(zestoria::itemId(recipePage_->itemText(row)));
   return ids;
 }
 
@@ -759,9 +761,9 @@ void TMainForm::MenuExportClick() {
   const std::vector<int32_t> marked = markedDrinkIds();
   const std::vector<int32_t>* chosen = &listed;
   if (!marked.empty()) {
-    const int answer = Platform().Choose(
-        QStringLiteral("Export the %1 listed or the %2 marked?").arg(Drinks(listed.size()), Drinks(marked.size())),
-        {QStringLiteral("Listed Drinks"), QStringLiteral("Marked Drinks")});
+    const QString question =
+        QStringLiteral("Export the %1 listed or the %2 marked?").arg(Drinks(listed.size()), Drinks(marked.size()));
+    const int answer = Platform().Choose(question, {QStringLiteral("Listed Drinks"), QStringLiteral("Marked Drinks")});
     if (answer < 0) return;
     if (answer == 1) chosen = &marked;
   }

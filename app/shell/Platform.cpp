@@ -95,7 +95,8 @@ class TQtPlatform final : public TPlatform {
     QString chosen;
     const QString name = QFileDialog::getSaveFileName(DialogOwner(), QString::fromLatin1(kTitle),
                                                       QString(), filters, &chosen);
-    if (filter_index) *filter_index = std::max(0, static_cast<int>(filters.split(QStringLiteral(";;")).indexOf(chosen)));
+    if (filter_index)
+      *filter_index = std::max(0, static_cast<int>(filters.split(QStringLiteral(";;")).indexOf(chosen)));
     return name;
   }
 
