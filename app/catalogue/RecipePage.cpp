@@ -415,11 +415,11 @@ void TRecipePage::fillList(const std::string& filter, bool append) {
   }
 }
 
-int TRecipePage::listNewDrinks(const std::vector<TDrink>& drinks, const std::vector<int32_t>& ids) {
+int TRecipePage::listNewDrinks(const std::vector<std::string>& names, const std::vector<int32_t>& ids) {
   int lastRow = 0;
   const TQuietList quiet(this);
-  for (size_t i = 0; i < ids.size() && i < drinks.size(); ++i) {
-    const std::string text = zestoria::makeListItem(drinks[i].name, ids[i]);
+  for (size_t i = 0; i < ids.size() && i < names.size(); ++i) {
+    const std::string text = zestoria::makeListItem(names[i], ids[i]);
     lastRow = sortedPosition(text);
     ListBox->insertItem(lastRow, newListItem(text, false));
   }

@@ -41,9 +41,9 @@ class TRecipePage : public QWidget {
   // In Browse: shows the selected item's drink (item 0's when none is
   // selected), so the display matches the selection.
   void showSelection();
-  // Lists |drinks| (with their new |ids|) in sorted place, check boxes
-  // clear; returns the row of the last one.
-  int listNewDrinks(const std::vector<TDrink>& drinks, const std::vector<int32_t>& ids);
+  // Lists the drinks named |names| (with their new |ids|) in sorted place,
+  // check boxes clear; returns the row of the last one.
+  int listNewDrinks(const std::vector<std::string>& names, const std::vector<int32_t>& ids);
 
   // ---- Editing ----
   // Starts Add: the shared part of ButAdd, Insert and Paste Drink.

@@ -192,7 +192,8 @@ TImportReport ImportRecipes(TDrinkCatalogue& catalogue, TRecipeFile file,
     }
   }
 
-  report.ids = AddDrinks(catalogue, file.drinks, options.progress);
+  report.ids = options.save ? AddDrinks(catalogue, file.drinks, options.progress)
+                            : InsertDrinks(catalogue, file.drinks, options.progress);
   report.names.reserve(file.drinks.size());
   for (const TDrink& drink : file.drinks) report.names.push_back(drink.name);
   return report;

@@ -66,6 +66,9 @@ struct TImportOptions {
   std::function<bool(const std::string& question)> confirmZdr;
   // Called while inserting: drinks inserted so far, drinks to insert.
   std::function<void(size_t done, size_t total)> progress;
+  // Saves the image once the drinks are in. False leaves the save to the
+  // caller (the window, which reports a failed save and keeps the drinks).
+  bool save = true;
 };
 
 struct TImportReport {
@@ -90,7 +93,7 @@ struct TImportReport {
 // Reads |file_name| whole (ReadRecipeFile; errors propagate with nothing
 // added), asks the .zdr question or settles the duplicates, inserts every
 // drink under the next drink ids (taking all of them back when one insert
-// fails) and saves the image once.
+// fails) and saves the image once (unless options.save is false).
 TImportReport ImportRecipeFile(TDrinkCatalogue& catalogue, const std::string& file_name,
                                const TImportOptions& options = {});
 // The same for bytes already read (|file_name| names them in messages).

@@ -52,6 +52,7 @@ enum THelpContext : quint32 {
   kHelpMarking = 160,
   kHelpCopying = 170,
   kHelpImporting = 180,
+  kHelpRecipeFiles = 185,
   kHelpPrinting = 190,
   kHelpSearchPage = 200,
   kHelpInformationPage = 300,

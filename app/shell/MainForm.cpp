@@ -1,7 +1,7 @@
 // The main window: building it in named steps, the start-up, saving the
 // database image, the window modes, the status line, the window-wide keys
-// and wheel, the Help and Exit commands, importing exchange files and the
-// print commands.
+// and wheel, the Help and Exit commands, importing and exporting recipe
+// files and the print commands.
 #include "shell/MainForm.h"
 
 #include <QAction>
@@ -22,13 +22,17 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
 #include "catalogue/CatalogueText.h"
 #include "catalogue/RecipePage.h"
+#include "catalogue/ListItem.h"
 #include "exchange/DrinkImport.h"
 #include "exchange/ExchangeReader.h"
+#include "exchange/RecipeExport.h"
+#include "exchange/RecipeImport.h"
 #include "finding/SearchPage.h"
 #include "shell/HelpViewer.h"
 #include "shell/InformationPage.h"
@@ -38,6 +42,7 @@
 #include "shell/ProgramFont.h"
 #include "shell/Splash.h"
 #include "shell/UseHTMLHelp.h"
+#include "tables/Table.h"
 
 namespace {
 
@@ -48,7 +53,109 @@ constexpr int kTabWidth = 80;
 constexpr int kToolBarHeight = 48;
 constexpr int kStatusWidths[3] = {80, 460, 50};
 
-const char kImportFilter[] = "Zestoria  Drinks *.zdr|*.zdr|All Files *|*";
+// The import dialog offers the program's own files first, then every
+// recipe file it reads, each format alone, and every file; the format is
+// recognised from the content whichever filter is chosen.
+const char kImportFilter[] =
+    "Zestoria  Drinks *.zdr|*.zdr|"
+    "Recipe files|*.json;*.jsonld;*.html;*.htm;*.csv;*.zip|"
+    "schema.org Recipe JSON-LD|*.jsonld;*.json;*.html;*.htm|"
+    "Bar Assistant|*.json;*.zip|"
+    "TheCocktailDB|*.json|"
+    "IBA cocktail list|*.json|"
+    "CSV|*.csv|"
+    "All Files *|*";
+
+// The export dialog's filters, in order: each names a format and the
+// extensions it is written under (the first is added to a name without
+// one).
+struct TExportChoice {
+  const char* title;
+  QStringList extensions;
+  zestoria::TRecipeFormat format;
+};
+const std::vector<TExportChoice>& ExportChoices() {
+  static const std::vector<TExportChoice> choices = {
+      {"Zestoria drinks", {QStringLiteral("zdr")}, zestoria::TRecipeFormat::rfZdr},
+      {"schema.org Recipe JSON-LD", {QStringLiteral("jsonld"), QStringLiteral("json")},
+       zestoria::TRecipeFormat::rfJsonLd},
+      {"Bar Assistant JSON", {QStringLiteral("json")}, zestoria::TRecipeFormat::rfBarAssistant},
+      {"CSV", {QStringLiteral("csv")}, zestoria::TRecipeFormat::rfCsv}};
+  return choices;
+}
+QString ExportFilter() {
+  QStringList parts;
+  for (const TExportChoice& choice : ExportChoices()) {
+    QStringList patterns;
+    for (const QString& extension : choice.extensions) patterns << QStringLiteral("*.") + extension;
+    parts << QString::fromLatin1(choice.title) << patterns.join(QLatin1Char(';'));
+  }
+  return parts.join(QLatin1Char('|'));
+}
+// The format to write |*file_name| in, the save dialog's filter |index|
+// having been chosen: an extension of that filter keeps its format; one
+// only another filter has (".zdr", ".jsonld", ".csv") takes that one's;
+// a name without an extension gets the filter's first.
+zestoria::TRecipeFormat ExportTarget(QString* file_name, int index) {
+  const std::vector<TExportChoice>& choices = ExportChoices();
+  const int last = static_cast<int>(choices.size()) - 1;
+  const TExportChoice& chosen = choices[static_cast<size_t>(std::clamp(index, 0, last))];
+  const QString suffix = QFileInfo(*file_name).suffix().toLower();
+  if (suffix.isEmpty()) {
+    *file_name += QLatin1Char('.') + chosen.extensions.first();
+    return chosen.format;
+  }
+  if (chosen.extensions.contains(suffix)) return chosen.format;
+  const TExportChoice* only = nullptr;
+  int holders = 0;
+  for (const TExportChoice& choice : choices) {
+    if (choice.extensions.contains(suffix)) {
+      only = &choice;
+      ++holders;
+    }
+  }
+  return holders == 1 ? only->format : chosen.format;
+}
+
+// "1 drink", "3 drinks".
+QString Drinks(size_t n) {
+  return n == 1 ? QStringLiteral("1 drink") : QStringLiteral("%1 drinks").arg(n);
+}
+
+// The question asked once when drinks of a file have a name the catalogue
+// already has: Yes adds them as well, No leaves them out.
+QString DuplicatesQuestion(const std::vector<std::string>& names) {
+  constexpr size_t kNamesShown = 8;
+  QString text = names.size() == 1
+                     ? QStringLiteral("1 drink of this file has a name already in the catalogue:")
+                     : QStringLiteral("%1 drinks of this file have a name already in the catalogue:").arg(names.size());
+  for (size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+    text += QStringLiteral("\n    ") + FromCatalogueText(names[i]);
+  if (names.size() > kNamesShown) text += QStringLiteral("\n    and %1 more").arg(names.size() - kNamesShown);
+  return text + (names.size() == 1 ? QStringLiteral("\nAdd it as well? No leaves it out.")
+                                   : QStringLiteral("\nAdd them as well? No leaves them out."));
+}
+
+// Keeps the drink cursor's filter across a walk that sets its own (the
+// import's duplicate check and the export's marked drinks list every
+// drink), so the cursor goes on matching what the list shows.
+class TKeptFilter {
+ public:
+  explicit TKeptFilter(tinydb::TTinyTable& table) : table_(table), filter_(table.Filter()) {}
+  ~TKeptFilter() {
+    try {
+      table_.SetFilter(filter_);
+    } catch (...) {
+      // The filter was the cursor's own a moment ago.
+    }
+  }
+  TKeptFilter(const TKeptFilter&) = delete;
+  TKeptFilter& operator=(const TKeptFilter&) = delete;
+
+ private:
+  tinydb::TTinyTable& table_;
+  const std::string filter_;
+};
 // From this many drinks on, the import shows its progress.
 constexpr size_t kProgressFrom = 300;
 // The window answers the user again after this many drinks.
@@ -154,6 +261,7 @@ void TMainForm::createActions() {
   };
   auto own = [this](void (TMainForm::*handler)()) { return [this, handler] { (this->*handler)(); }; };
   MenuImport = action(QStringLiteral("Import <- .ZDR"), QStringLiteral("import"), own(&TMainForm::MenuImportClick));
+  MenuExport = action(QStringLiteral("Export..."), QString(), own(&TMainForm::MenuExportClick));
   MenuPrintDrink = action(QStringLiteral("Print Drink"), QStringLiteral("print"), own(&TMainForm::MenuPrintDrinkClick));
   MenuPrintMarked = action(QStringLiteral("Print Marked"), QString(), own(&TMainForm::MenuPrintMarkedClick));
   MenuPrintList = action(QStringLiteral("Print List"), QString(), own(&TMainForm::MenuPrintListClick));
@@ -181,6 +289,7 @@ void TMainForm::createActions() {
 void TMainForm::createMenus() {
   MenuFile = menuBar()->addMenu(QStringLiteral("File"));
   MenuFile->addAction(MenuImport);
+  MenuFile->addAction(MenuExport);
   MenuFile->addSeparator();
   MenuFile->addAction(MenuPrintDrink);
   MenuFile->addAction(MenuPrintMarked);
@@ -554,10 +663,10 @@ void TMainForm::ButDisplayClick() {
 void TMainForm::ButPrintClick() { PopPrintMenu->popup(ButPrint->mapToGlobal(QPoint(1, ButPrint->height()))); }
 
 // ---------------------------------------------------------------------------
-// Importing exchange files: File > "Import <- .ZDR", the file named on the
-// command line, and a file handed over by a second copy of the program. The
-// file is read and checked whole before anything is added, so a damaged
-// file adds nothing.
+// Importing recipe files: File > "Import <- .ZDR", the file named on the
+// command line, and a file handed over by a second copy of the program.
+// Every format goes through ImportRecipeFile: the file is read and checked
+// whole before anything is added, so a damaged file adds nothing.
 
 void TMainForm::MenuImportClick() {
   const QString file_name = Platform().OpenFileName(QString::fromLatin1(kImportFilter));
@@ -566,52 +675,124 @@ void TMainForm::MenuImportClick() {
 }
 
 void TMainForm::importDrinks(const QString& file_name, bool ask) {
-  zestoria::TExchangeFile file;
-  try {
-    file = zestoria::ReadExchangeFile(QFile::encodeName(file_name).toStdString());
-  } catch (const zestoria::EExchangeError& error) {
-    // A file of another version, or a damaged one: the message names the
-    // header or the record at fault; nothing has been added.
-    Platform().Error(FromCatalogueText(error.what()));
-    return;
+  zestoria::TImportOptions options;
+  options.save = false;  // saveDatabase below reports a failed save and keeps the drinks
+  if (ask) {
+    options.confirmZdr = [](const std::string& question) {
+      return Platform().Confirm(FromCatalogueText(question));
+    };
+    options.duplicates = zestoria::TDuplicates::dAsk;
+    options.askDuplicates = [](const std::vector<std::string>& names) {
+      return Platform().Confirm(DuplicatesQuestion(names));
+    };
   }
-
-  if (ask && !Platform().Confirm(FromCatalogueText(zestoria::ImportQuestion(file.collectionName)))) {
-    return;
-  }
-
-  // Every drink goes into the image first; should one fail, those added
-  // so far are taken out again and the list is left untouched.
-  std::vector<int32_t> ids;
-  {
-    std::unique_ptr<QProgressDialog> progress;
-    if (file.drinks.size() >= kProgressFrom) {
+  std::unique_ptr<QProgressDialog> progress;
+  options.progress = [this, &progress](size_t added, size_t total) {
+    if (total < kProgressFrom || (added % kProgressStep != 0 && added != total)) return;
+    if (!progress) {
       progress = std::make_unique<QProgressDialog>(QStringLiteral("Importing drinks..."), QString(), 0,
-                                                   static_cast<int>(file.drinks.size()), this);
+                                                   static_cast<int>(total), this);
       progress->setWindowModality(Qt::WindowModal);
       progress->setMinimumDuration(0);
       progress->setCancelButton(nullptr);
-      progress->setValue(0);
     }
-    ids = zestoria::InsertDrinks(catalogue_, file.drinks, [&progress](size_t added, size_t) {
-      if (progress && added % kProgressStep == 0) {
-        progress->setValue(static_cast<int>(added));
-        QApplication::processEvents();
-      }
-    });
-    if (progress) progress->setValue(static_cast<int>(ids.size()));
+    progress->setValue(static_cast<int>(added));
+    QApplication::processEvents();
+  };
+
+  // Every drink goes into the image first; should one fail, those added
+  // so far are taken out again and the list is left untouched.
+  zestoria::TImportReport report;
+  try {
+    const TKeptFilter kept(catalogue_.DrinkTable());
+    report = zestoria::ImportRecipeFile(catalogue_, QFile::encodeName(file_name).toStdString(), options);
+  } catch (const zestoria::ERecipeFileError& error) {
+    // A damaged file or one without a recipe: the message names the file
+    // and what is wrong where; nothing has been added.
+    Platform().Error(QString::fromStdString(error.what()));
+    return;
+  } catch (const zestoria::EExchangeError& error) {
+    // A .zdr file of another version, or a damaged one: the message names
+    // the header or the record at fault.
+    Platform().Error(FromCatalogueText(error.what()));
+    return;
   }
+  progress.reset();
+  if (report.cancelled) return;
 
   // The new drinks join the list in sorted place, check boxes clear.
-  const int lastRow = recipePage_->listNewDrinks(file.drinks, ids);
+  const int lastRow = recipePage_->listNewDrinks(report.names, report.ids);
   saveDatabase();
 
-  if (Platform().Confirm(FromCatalogueText(zestoria::ImportedQuestion(ids.size())))) {
-    recipePage_->fillList(zestoria::ImportedDrinksFilter(ids));
+  const QString question = FromCatalogueText(zestoria::ImportReportQuestion(report));
+  if (report.ids.empty()) {
+    // Nothing new to display: the report alone.
+    Platform().Information(question.left(question.lastIndexOf(QStringLiteral("\n\r"))));
+  } else if (Platform().Confirm(question)) {
+    recipePage_->fillList(zestoria::ImportedDrinksFilter(report.ids));
   } else if (recipePage_->itemCount() > 0) {
     recipePage_->showItem(lastRow);
   }
   statusPanels_[2]->setText(recipePage_->positionText());
+}
+
+// ---------------------------------------------------------------------------
+// Exporting: File > "Export..." writes the listed drinks, or the marked ones,
+// in the format the save dialog's filter and the file's extension choose.
+
+std::vector<int32_t> TMainForm::listedDrinkIds() const {
+  std::vector<int32_t> ids;
+  ids.reserve(static_cast<size_t>(recipePage_->itemCount()));
+  for (int row = 0; row < recipePage_->itemCount(); ++row)
+    ids.push_back(zestoria::itemId(recipePage_->itemText(row)));
+  return ids;
+}
+
+std::vector<int32_t> TMainForm::markedDrinkIds() {
+  const TKeptFilter kept(catalogue_.DrinkTable());
+  std::vector<int32_t> ids;
+  for (const zestoria::TListedDrink& drink : catalogue_.ListDrinks(std::string()))
+    if (drink.marked == 1) ids.push_back(drink.id);
+  return ids;
+}
+
+void TMainForm::MenuExportClick() {
+  const std::vector<int32_t> listed = listedDrinkIds();
+  const std::vector<int32_t> marked = markedDrinkIds();
+  const std::vector<int32_t>* chosen = &listed;
+  if (!marked.empty()) {
+    const QString question =
+        QStringLiteral("Export the %1 listed or the %2 marked?").arg(Drinks(listed.size()), Drinks(marked.size()));
+    const int answer = Platform().Choose(question, {QStringLiteral("Listed Drinks"), QStringLiteral("Marked Drinks")});
+    if (answer < 0) return;
+    if (answer == 1) chosen = &marked;
+  }
+  if (chosen->empty()) {
+    Platform().Warning(QStringLiteral("There are no drinks to export"));
+    return;
+  }
+  int filter = 0;
+  QString file_name = Platform().SaveFileName(ExportFilter(), &filter);
+  if (file_name.isEmpty()) return;
+  const zestoria::TRecipeFormat format = ExportTarget(&file_name, filter);
+
+  try {
+    THourglass hourglass;
+    std::vector<TDrink> drinks;
+    drinks.reserve(chosen->size());
+    for (int32_t id : *chosen) drinks.push_back(catalogue_.LoadDrink(id));
+    // A .zdr file's collection is named after the file.
+    std::string collection;
+    if (!ToCatalogueText(QFileInfo(file_name).completeBaseName(), &collection, nullptr))
+      collection = "Zestoria Drinks";
+    zestoria::WriteRecipeFile(QFile::encodeName(file_name).toStdString(), format, drinks, collection);
+  } catch (const std::exception& error) {
+    // The message names the file and the reason; a file already there is
+    // left as it was.
+    Platform().Error(QStringLiteral("Can not export drinks.\n\r") + QString::fromStdString(error.what()));
+    return;
+  }
+  Platform().Information(QStringLiteral("Exported %1 to %2.").arg(Drinks(chosen->size()), file_name));
 }
 
 void TMainForm::ToFront(const QStringList& arguments) {

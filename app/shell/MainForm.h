@@ -2,13 +2,15 @@
 // menus, the toolbars and the status line. The window keeps what the pages
 // share (the catalogue database image, the drink on show, the mode, the
 // status line, the menus and toolbars) and offers it to them as their
-// TPageHost; the File menu's import and print commands are its own. It
+// TPageHost; the File menu's import, export and print commands are its own. It
 // reaches message boxes, the clipboard and cursors only through Platform().
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <vector>
 
 #include "printing/PrintDialogForm.h"
 #include "shell/PageHost.h"
@@ -31,7 +33,7 @@ class TMainForm : public QMainWindow, public TPageHost {
  public:
   // Builds the window and runs FormCreate: |arguments| is the command line
   // (element 0 the program's path, whose folder holds "zestoria.tdb";
-  // element 1 an exchange file to import). Throws the file-open error when
+  // element 1 a recipe file of any format to import). Throws the file-open error when
   // the database cannot be loaded, and the engine's error when it cannot be
   // opened; nothing is listed or saved then.
   explicit TMainForm(const QStringList& arguments, QWidget* parent = nullptr);
@@ -100,10 +102,14 @@ class TMainForm : public QMainWindow, public TPageHost {
   void Exit1Click();
   void ButDisplayClick();
   void ButPrintClick();
-  // Import: File > "Import <- .ZDR" and the file |file_name| (asking
-  // whether to import it when |ask|).
+  // Import: File > "Import <- .ZDR" and the recipe file |file_name| of any
+  // format. With |ask| a .zdr file's import question is asked, and for the
+  // other formats, once, whether to add drinks whose name the catalogue
+  // already has; without, they are added.
   void MenuImportClick();
   void importDrinks(const QString& file_name, bool ask);
+  // Export: File > "Export...", the listed drinks or the marked ones.
+  void MenuExportClick();
   // The single-instance guard: a second copy handed over its |arguments|;
   // imports element 1 (no import question), then restores the window and
   // brings it to the front.
@@ -134,6 +140,10 @@ class TMainForm : public QMainWindow, public TPageHost {
   void createPages();
   void createToolBars();
   void createStatusBar();
+
+  // The listed drinks' ids in list order; the marked drinks' in id order.
+  std::vector<int32_t> listedDrinkIds() const;
+  std::vector<int32_t> markedDrinkIds();
 
   // The help topic of the page on show.
   void showPageHelp();
@@ -179,6 +189,7 @@ class TMainForm : public QMainWindow, public TPageHost {
 
   QMenu* MenuFile = nullptr;
   QAction* MenuImport = nullptr;
+  QAction* MenuExport = nullptr;
   QAction* MenuPrintDrink = nullptr;
   QAction* MenuPrintMarked = nullptr;
   QAction* MenuPrintList = nullptr;

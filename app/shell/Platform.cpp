@@ -10,8 +10,10 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QStringList>
 #include <QThread>
+#include <algorithm>
 
 #include "shell/HelpViewer.h"
 
@@ -38,6 +40,17 @@ class TQtPlatform final : public TPlatform {
   void Error(const QString& text) override { Box(QMessageBox::Critical, text); }
   void Information(const QString& text) override { Box(QMessageBox::Information, text); }
   void Message(const QString& text) override { Box(QMessageBox::NoIcon, text); }
+
+  int Choose(const QString& text, const QStringList& buttons) override {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kTitle), text, QMessageBox::NoButton,
+                    DialogOwner());
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons) added << box.addButton(caption, QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    if (!added.isEmpty()) box.setDefaultButton(static_cast<QPushButton*>(added.first()));
+    box.exec();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
+  }
 
   QString OpenFileName(const QString& filter) override {
     return QFileDialog::getOpenFileName(DialogOwner(), QString::fromLatin1(kTitle), QString(),
@@ -77,9 +90,14 @@ class TQtPlatform final : public TPlatform {
     return names;
   }
 
-  QString SaveFileName(const QString& filter) override {
-    return QFileDialog::getSaveFileName(DialogOwner(), QString::fromLatin1(kTitle), QString(),
-                                        QtFileFilter(filter));
+  QString SaveFileName(const QString& filter, int* filter_index) override {
+    const QString filters = QtFileFilter(filter);
+    QString chosen;
+    const QString name = QFileDialog::getSaveFileName(DialogOwner(), QString::fromLatin1(kTitle),
+                                                      QString(), filters, &chosen);
+    if (filter_index)
+      *filter_index = std::max(0, static_cast<int>(filters.split(QStringLiteral(";;")).indexOf(chosen)));
+    return name;
   }
 
   bool PrinterSetup(QPrinter& printer) override {

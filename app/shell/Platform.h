@@ -1,5 +1,5 @@
-// Every platform service the window uses: message boxes, the open-file
-// dialog, the system clipboard, the mouse cursor and the help viewer.
+// Every platform service the window uses: message boxes, the open- and
+// save-file dialogs, the system clipboard, the mouse cursor and the help viewer.
 // The program talks to them only through Platform(), so tests can install
 // a scripted platform that answers for the user.
 #pragma once
@@ -22,6 +22,10 @@ class TPlatform {
   virtual void Information(const QString& text) = 0;
   // A plain message without an icon, OK button.
   virtual void Message(const QString& text) = 0;
+  // Asks |text| with one button for each of |buttons|, the first the
+  // default; the index of the button clicked, or -1 when the box is closed
+  // (Escape) without an answer.
+  virtual int Choose(const QString& text, const QStringList& buttons) = 0;
   // Asks for an existing file. |filter| is "Desc|pattern|Desc|pattern";
   // returns the chosen path, or "" when the user cancels.
   virtual QString OpenFileName(const QString& filter) = 0;
@@ -37,8 +41,9 @@ class TPlatform {
   // file printer "Save as PDF".
   virtual QStringList PrinterNames() = 0;
   // Asks where to save (a save-file dialog, |filter| as for OpenFileName);
-  // "" when the user cancels.
-  virtual QString SaveFileName(const QString& filter) = 0;
+  // "" when the user cancels. With |filter_index|, sets it to the filter
+  // the user chose, counted from 0.
+  virtual QString SaveFileName(const QString& filter, int* filter_index = nullptr) = 0;
   // The printer setup dialog on |printer| (printer, copies, page range);
   // false when cancelled.
   virtual bool PrinterSetup(QPrinter& printer) = 0;

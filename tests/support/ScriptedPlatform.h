@@ -19,7 +19,7 @@
 class TScriptedPlatform : public TPlatform {
  public:
   struct TLogEntry {
-    QString kind;  // "Confirm", "Warning", "Error", "Information", "Message"
+    QString kind;  // "Confirm", "Choose", "Warning", "Error", "Information", "Message"
     QString text;
   };
   struct THelpCall {
@@ -60,6 +60,17 @@ class TScriptedPlatform : public TPlatform {
     log.push_back({QStringLiteral("Information"), text});
   }
   void Message(const QString& text) override { log.push_back({QStringLiteral("Message"), text}); }
+  // Answers of the next Choose boxes (button indexes, -1 closes the box);
+  // an empty queue closes it. Logged as "Choose" with the buttons after
+  // the text, one per line.
+  std::deque<int> choose_answers;
+  int Choose(const QString& text, const QStringList& buttons) override {
+    log.push_back({QStringLiteral("Choose"), text + QLatin1Char('\n') + buttons.join(QLatin1Char('\n'))});
+    if (choose_answers.empty()) return -1;
+    const int answer = choose_answers.front();
+    choose_answers.pop_front();
+    return answer;
+  }
 
   QString OpenFileName(const QString& filter) override {
     filters << filter;
@@ -80,6 +91,7 @@ class TScriptedPlatform : public TPlatform {
   // queue = cancelled) and of the printer setup, and what was asked.
   QStringList printers{QStringLiteral("Save as PDF")};
   std::deque<QString> save_file_names;
+  std::deque<int> save_filter_choices;  // the filter picked in each save dialog (empty: the first)
   QStringList save_filters;
   bool printer_setup_answer = true;
   int printer_setups = 0;
@@ -89,8 +101,12 @@ class TScriptedPlatform : public TPlatform {
   QString last_preview_pdf;
 
   QStringList PrinterNames() override { return printers; }
-  QString SaveFileName(const QString& filter) override {
+  QString SaveFileName(const QString& filter, int* filter_index) override {
     save_filters << filter;
+    if (filter_index) {
+      *filter_index = save_filter_choices.empty() ? 0 : save_filter_choices.front();
+      if (!save_filter_choices.empty()) save_filter_choices.pop_front();
+    }
     if (save_file_names.empty()) return QString();
     const QString name = save_file_names.front();
     save_file_names.pop_front();

@@ -44,6 +44,7 @@ struct TMainForm::TestAccess {
   QToolBar* ToolBar2 = form.ToolBar2;
   QMenu* MenuFile = form.MenuFile;
   QAction* MenuImport = form.MenuImport;
+  QAction* MenuExport = form.MenuExport;
   QAction* MenuPrintDrink = form.MenuPrintDrink;
   QAction* MenuPrintMarked = form.MenuPrintMarked;
   QAction* MenuPrintList = form.MenuPrintList;

@@ -109,6 +109,7 @@ TEST_F(BuiltHelpTest, EveryContextNumberOpensItsTopic) {
       {kHelpAdding, "adding.htm"},       {kHelpModifying, "modifying.htm"},
       {kHelpDeleting, "deleting.htm"},   {kHelpMarking, "marking.htm"},
       {kHelpCopying, "copying.htm"},     {kHelpImporting, "importing.htm"},
+      {kHelpRecipeFiles, "recipefiles.htm"},
       {kHelpPrinting, "printing.htm"},   {kHelpSearchPage, "search.htm"},
       {kHelpInformationPage, "information.htm"}, {kHelpKeyboard, "keyboard.htm"},
       {kHelpMenus, "menus.htm"},         {kHelpSaving, "saving.htm"},
