@@ -4,6 +4,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 namespace zestoria::bar {
 
@@ -27,21 +28,10 @@ const char* SplitLetter(UChar32 c) {
 bool IsApostrophe(UChar32 c) { return c == 0x27 || c == 0x2019 || c == 0x2018 || c == 0x02BC; }
 
 void AppendUtf8(UChar32 c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
+  char bytes[U8_MAX_LENGTH];
+  int32_t length = 0;
+  U8_APPEND_UNSAFE(bytes, length, c);  // c comes from a well-formed UnicodeString
+  out.append(bytes, static_cast<size_t>(length));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <array>
@@ -23,22 +24,18 @@ bool IsAsciiAlnum(char c) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// Appends |cp| in UTF-8; a value that is no character (a surrogate, or
+// beyond U+10FFFF) becomes U+FFFD.
 void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+  char bytes[U8_MAX_LENGTH];
+  int32_t length = 0;
+  UBool error = false;
+  U8_APPEND(bytes, length, U8_MAX_LENGTH, static_cast<UChar32>(cp), error);
+  if (error || U_IS_SURROGATE(cp)) {
+    out += "\xEF\xBF\xBD";
+    return;
   }
+  out.append(bytes, static_cast<size_t>(length));
 }
 
 // The code point an entity name (without '&' and ';') stands for; 0 for
