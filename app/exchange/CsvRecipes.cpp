@@ -60,7 +60,9 @@ std::vector<std::string> SplitJoinedIngredients(const std::string& cell) {
 
 TRecipe OwnRecipe(const TRowView& row) {
   TRecipe recipe;
-  recipe.verbatim = true;
+  // Our own export has every column; a file typed by hand with only some of
+  // them (name, ingredients, directions) goes through the whole mapping.
+  recipe.verbatim = row.Has("type");
   recipe.name = row["name"];
   const std::string ingredients = row["ingredients"];
   if (!ingredients.empty()) recipe.ingredients = SplitLines(ingredients);
@@ -69,9 +71,12 @@ TRecipe OwnRecipe(const TRowView& row) {
   const int32_t type = typeCode(row["type"]);
   if (type >= 0) recipe.type = type;
   const std::string glass = row["glass"];
-  recipe.glass = glassCode(glass) >= 0 ? glassCode(glass) : GlassFromName(glass).value_or(glassCode("Other"));
-  recipe.season = seasonCode(row["season"]) >= 0 ? seasonCode(row["season"]) : 0;
-  recipe.temp = tempCode(row["temperature"]);
+  if (glassCode(glass) >= 0) recipe.glass = glassCode(glass);
+  else recipe.glass = GlassFromName(glass);
+  if (recipe.verbatim && !recipe.glass) recipe.glass = glassCode("Other");
+  if (seasonCode(row["season"]) >= 0) recipe.season = seasonCode(row["season"]);
+  else if (recipe.verbatim) recipe.season = 0;
+  if (recipe.verbatim || !Trim(row["temperature"]).empty()) recipe.temp = tempCode(row["temperature"]);
   const std::string marked = Trim(row["marked"]);
   char* end = nullptr;
   const long value = std::strtol(marked.c_str(), &end, 10);
@@ -148,7 +153,7 @@ TRecipeBatch ReadCsvRecipes(std::string_view text, const std::string& file_name)
   }
   auto has = [&](const char* column) { return columns.count(column) > 0; };
   TLayout layout;
-  if (has("name") && has("type") && has("ingredients") && has("directions")) layout = TLayout::lOwn;
+  if (has("name") && has("ingredients") && has("directions")) layout = TLayout::lOwn;
   else if (has("strdrink")) layout = TLayout::lCocktailDb;
   else if (has("name") && (has("measurement-1") || has("ingredient-1"))) layout = TLayout::lNumbered;
   else if (has("name") && has("ingredients") && has("method")) layout = TLayout::lIba;

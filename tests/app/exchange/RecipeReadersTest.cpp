@@ -217,6 +217,9 @@ TEST(RecipeReadersTest, CsvLayouts) {
       {"own.csv", kCsv, 1, 0, "Café Royal", "1 cup Coffee|1 oz Cognac",
        "Pour the cognac into the coffee.|Serve at once.", "A \"royal\" cup, with commas, too.", "Coffee",
        "Coffee Cup", "Winter", "Hot"},
+      // Some of our columns, typed by hand: the whole mapping fills in the rest.
+      {"typed.csv", kCsv, 1, 0, "Hot Buttered Rum with a", "2 oz Dark rum|1 tsp Butter|Hot water",
+       "Stir in a heated mug.", "Hot Buttered Rum with a Long Name.", "Cocktail", "Other", "All", "Hot"},
   };
   for (const TExpected& e : cases) Check(e);
   const TDrink own = ReadRecipeFile(Fixture("own.csv")).drinks[0];
