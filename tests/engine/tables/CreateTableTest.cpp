@@ -15,6 +15,7 @@
 #include "processing/DataProcess.h"
 #include "storage/DatabaseWriter.h"
 #include "storage/MemoryMedium.h"
+#include "support/DatabaseSettings.h"
 #include "support/TempDir.h"
 #include "tables/TinyDB.h"
 
@@ -35,15 +36,7 @@ TTableDefinition Shelf() {
           {{"name", {"name"}, tiUnique | tiCaseInsensitive}}};
 }
 
-TDatabaseSettings Protected() {
-  TDatabaseSettings settings;
-  settings.Compressed = true;
-  settings.Encrypted = true;
-  settings.EncryptAlgo = "Blowfish";
-  settings.EncryptMode = 1;
-  settings.Password = "golden";
-  return settings;
-}
+TDatabaseSettings Protected() { return test::CompressedEncrypted("Blowfish", 1, "golden"); }
 
 void OpenOn(TTinyTable& table, const std::string& database, const std::string& name,
             const std::string& index) {
