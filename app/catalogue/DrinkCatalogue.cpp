@@ -98,6 +98,12 @@ TTinyTable& TDrinkCatalogue::DrinkTable() {
   return *table_;
 }
 
+tinydb::TTinyDatabase& TDrinkCatalogue::Database() {
+  tinydb::TTinyDatabase* database = DrinkTable().Database();
+  if (database == nullptr) throw tinydb::EDatabaseError("The drink catalogue is not open");
+  return *database;
+}
+
 std::vector<TListedDrink> TDrinkCatalogue::ListDrinks(const std::string& filter,
                                                       bool starting_up) {
   namespace f = drink_fields;

@@ -16,6 +16,7 @@
 #include "storage/DatabaseWriter.h"
 
 namespace tinydb {
+class TTinyDatabase;
 class TTinyTable;
 }
 
@@ -133,6 +134,14 @@ class TDrinkCatalogue {
 
   // The cursor on "drinks" (open while IsOpen()).
   tinydb::TTinyTable& DrinkTable();
+  // The engine database drinkTable is bound to (connected while IsOpen()),
+  // through which another table is added to the image. Throws as
+  // DrinkTable when closed.
+  tinydb::TTinyDatabase& Database();
+  // The image's memory-medium name: a second cursor on another table of
+  // the image takes it as DatabaseName, with MediumType mtMemory and the
+  // catalogue password. Empty before the first open.
+  const std::string& DatabaseName() const { return database_name_; }
   // The database image.
   tinydb::TMemoryStream& Image() { return image_; }
   // The file SaveDatabase writes.

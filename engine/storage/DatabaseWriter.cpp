@@ -194,6 +194,10 @@ TTableHeader EncodeTableHeader(const TTableDefinition& table) {
 
 }  // namespace
 
+void CheckTableDefinition(const TTableDefinition& table) { CheckTable(table, 1); }
+
+TTableHeader BuildTableHeader(const TTableDefinition& table) { return EncodeTableHeader(table); }
+
 void CheckDatabaseDefinition(const TDatabaseSettings& settings,
                              const std::vector<TTableDefinition>& tables) {
   CheckSettings(settings);

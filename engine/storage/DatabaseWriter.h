@@ -57,6 +57,15 @@ constexpr int kMaxStringFieldSize = 8192;
 void CheckDatabaseDefinition(const TDatabaseSettings& settings,
                              const std::vector<TTableDefinition>& tables);
 
+// Throws EDatabaseError naming the first thing in |table| the table header
+// cannot hold or the engine cannot use (as CheckDatabaseDefinition does
+// for each table).
+void CheckTableDefinition(const TTableDefinition& table);
+
+// The header of a new, empty table: every count and position 0. |table|
+// must have passed CheckTableDefinition.
+TTableHeader BuildTableHeader(const TTableDefinition& table);
+
 // The complete image of a new database: signature "TinyDB" version "2.0",
 // settings block, directory, and the table headers right after the
 // directory, every counter and position 0. Checks first (as

@@ -241,6 +241,35 @@ void TTinyDBFileIO::WriteTableHeader(int table_no, const TTableHeader& header) {
   WriteBuffer(TableHeaderPos(table_no), bytes.data(), kTableHeaderSize);
 }
 
+int TTinyDBFileIO::AppendTableHeader(const TTableHeader& header) {
+  RequireOpen();
+  if (directory_.TableCount < 0 || directory_.TableCount >= kMaxTableCount)
+    throw EDatabaseError("Database '" + file_name_ + "' already has " +
+                         Num(directory_.TableCount) + " tables, the most it can hold");
+  const int64_t pos = ImageSize();
+  if (pos > INT32_MAX - kTableHeaderSize)
+    throw EDatabaseError("Database '" + file_name_ + "' is too large for another table");
+  std::vector<uint8_t> bytes(kTableHeaderSize);
+  header.EncodeTo(bytes.data());
+  WriteBuffer(pos, bytes.data(), kTableHeaderSize);
+
+  TTableDirectory directory = directory_;
+  const int table_no = directory.TableCount;
+  directory.TableHeaderPos[static_cast<size_t>(table_no)] = static_cast<int32_t>(pos);
+  directory.TableCount = table_no + 1;
+  uint8_t directory_bytes[kTableDirectorySize];
+  directory.EncodeTo(directory_bytes);
+  {
+    // The directory is the one structure of the fixed part that changes
+    // after creation, so it is written here and not through WriteBuffer.
+    std::lock_guard<std::recursive_mutex> hold(guard_);
+    stream_->SetPosition(kTableDirectoryPos);
+    stream_->WriteBuffer(directory_bytes, kTableDirectorySize);
+  }
+  directory_ = directory;
+  return table_no;
+}
+
 void TTinyDBFileIO::GetTableNames(std::vector<std::string>& list) {
   RequireOpen();
   std::vector<std::string> names;

@@ -107,6 +107,13 @@ class TTinyDBFileIO {
   void ReadTableHeader(int table_no, TTableHeader& header);
   // Writes |header| over table |table_no|'s header in place.
   void WriteTableHeader(int table_no, const TTableHeader& header);
+  // Adds a table: writes |header| at the end of the image (which only
+  // grows), then the directory with the table counted and its header's
+  // position, and returns the new table's number. The header goes first,
+  // so an interrupted append leaves the directory as it was. Refuses a
+  // full directory; the caller holds the file lock and has checked the
+  // header.
+  int AppendTableHeader(const TTableHeader& header);
   // Replaces |list| with the names of all tables in directory order; on
   // failure |list| is unchanged.
   void GetTableNames(std::vector<std::string>& list);

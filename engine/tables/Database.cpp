@@ -271,6 +271,37 @@ void TTinyDatabase::GetTableNames(std::vector<std::string>& list) {
   if (Connected()) file_io_->GetTableNames(list);
 }
 
+void TTinyDatabase::CreateTable(const TTableDefinition& table) {
+  RequireConnected();
+  CheckAccess();
+  CheckTableDefinition(table);
+  const TTableHeader header = BuildTableHeader(table);
+
+  TTinyDBFileIO& io = *file_io_;
+  std::vector<std::string> names;
+  io.Lock();
+  try {
+    // Another program may have added a table since this one connected.
+    io.ReadTableDirectory();
+    io.GetTableNames(names);
+    for (const std::string& name : names)
+      if (SameText(name, table.Name))
+        throw EDatabaseError("Duplicate table name '" + table.Name + "'");
+    io.AppendTableHeader(header);
+    io.Flush();
+  } catch (...) {
+    io.Unlock();
+    throw;
+  }
+  io.Unlock();
+
+  names.push_back(table.Name);
+  for (const std::string& name : names)
+    if (TableIOByName(name) == nullptr)
+      table_ios_.push_back(std::make_unique<TTinyTableIO>(this, name));
+  table_names_ = std::move(names);
+}
+
 std::string TTinyDatabase::StorageName() const {
   return file_name_.empty() ? database_name_ : file_name_;
 }

@@ -11,6 +11,7 @@
 
 #include "platform/Errors.h"
 #include "processing/DataProcess.h"
+#include "storage/DatabaseWriter.h"
 #include "storage/TableIO.h"
 #include "storage/TinyDBFileIO.h"
 #include "tables/Component.h"
@@ -119,6 +120,18 @@ class TTinyDatabase : public TComponent, public TFileIODatabaseLink, public TTab
   // When connected, replaces |list| with the file's table names in
   // directory order; otherwise leaves it unchanged.
   void GetTableNames(std::vector<std::string>& list);
+  // Adds the empty table |table| to the connected database: its header is
+  // laid out as a new database's would be, placed after the existing data
+  // (the image only grows), and the directory counts it; then the table
+  // has its storage object and appears in TableDefs and GetTableNames.
+  // Every open cursor and table storage object stays valid. Works on disk
+  // and memory media, under the file lock. Throws "Cannot perform this
+  // operation on a closed database" when not connected, "Access denied"
+  // (after CheckAccess) without access, the definition's error for a
+  // table the header cannot hold, "Duplicate table name '%s'" for a name
+  // the file already has (ignoring case), and a refusal naming the limit
+  // when the file has 256 tables; nothing is written then.
+  void CreateTable(const TTableDefinition& table);
   // FileName when not empty, else DatabaseName.
   std::string StorageName() const;
   // The table storage object of table |name| (ignoring case), or null

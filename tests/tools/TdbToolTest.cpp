@@ -223,3 +223,58 @@ TEST_F(TdbToolTest, InfoReportsTheEnginesMessageForADamagedFile) {
 }
 
 }  // namespace
+
+namespace {
+
+json ShelfSchema() {
+  return {{"tables",
+           {{{"name", "shelf"},
+             {"fields", {{{"name", "name"}, {"type", "ftString"}, {"size", 64}}}},
+             {"indexes", {{{"name", "name"}, {"fields", {"name"}}, {"options", {"tiUnique"}}}}}}}}};
+}
+
+TEST_F(TdbToolTest, AddTableGrowsAFileWithDataAndCheckPassesOnIt) {
+  const std::vector<std::string> password = {"--password", "p w"};
+  ASSERT_EQ(0, Create("bar.tdb", FullSchema(), {"--compress", "--encrypt", "Twofish", "--mode", "2",
+                                                "--password", "p w"})
+                   .exit_code);
+  const std::string db = Path("bar.tdb");
+  ASSERT_EQ(0, Run(ZESTORIA_TDB, {"insert", db, "notes", "--password", "p w"},
+                   "{\"text\":\"first note\"}\n{\"text\":\"second note\"}\n")
+                   .exit_code);
+  const auto size = fs::file_size(db);
+  WriteFile(Path("shelf.json"), ShelfSchema().dump());
+  const std::vector<std::string> add = {"add-table", db, "--schema", Path("shelf.json")};
+
+  // Without the password nothing is written.
+  TRun denied = Tdb(add);
+  EXPECT_EQ(1, denied.exit_code);
+  EXPECT_NE(std::string::npos, denied.err.find("Access denied")) << denied.err;
+  EXPECT_EQ(fs::file_size(db), size);
+
+  std::vector<std::string> add_with_password = add;
+  add_with_password.insert(add_with_password.end(), password.begin(), password.end());
+  TRun added = Tdb(add_with_password);
+  ASSERT_EQ(0, added.exit_code) << added.err;
+  EXPECT_GT(fs::file_size(db), size);
+
+  TRun again = Tdb(add_with_password);
+  EXPECT_EQ(1, again.exit_code);
+  EXPECT_NE(std::string::npos, again.err.find("Duplicate table name 'shelf'")) << again.err;
+
+  ASSERT_EQ(0, Run(ZESTORIA_TDB, {"insert", db, "shelf", "--password", "p w"},
+                   "{\"name\":\"Gin\"}\n{\"name\":\"Campari\"}\n")
+                   .exit_code);
+  TRun check = Tdb({"check", db, "--password", "p w"});
+  EXPECT_EQ(0, check.exit_code) << check.out << check.err;
+  TRun shelf = Tdb({"dump", db, "shelf", "--password", "p w", "--index", "name"});
+  EXPECT_EQ(shelf.out, "{\"name\":\"Campari\"}\n{\"name\":\"Gin\"}\n");
+  TRun notes = Tdb({"dump", db, "notes", "--password", "p w"});
+  EXPECT_EQ(notes.out, "{\"text\":\"first note\"}\n{\"text\":\"second note\"}\n");
+
+  TRun misuse = Tdb({"add-table", db});
+  EXPECT_EQ(2, misuse.exit_code);
+  EXPECT_NE(std::string::npos, misuse.err.find("usage:")) << misuse.err;
+}
+
+}  // namespace

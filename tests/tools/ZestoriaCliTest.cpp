@@ -220,3 +220,88 @@ TEST_F(ZestoriaCliTest, ExportsAndImportsEveryFormatWithItsReport) {
 }
 
 }  // namespace
+
+namespace {
+
+// My Bar from the command line: a shelf stored in the file, what it makes,
+// what one more bottle would make, and the lines nothing names.
+TEST_F(ZestoriaCliTest, ShelfMakesTheNegroniAndLeavesTheAmericanoOneAway) {
+  const json drinks = json::array(
+      {Drink("Negroni", {"1 oz Gin", "1 oz Campari", "1 oz Sweet Vermouth", "Orange peel"},
+             "Cocktail", "Old Fashioned"),
+       Drink("Americano", {"1 1/2 oz Campari", "1 1/2 oz Sweet vermouth", "Club soda", "Lemon twist"},
+             "Highball", "Highball"),
+       Drink("Martini", {"2 1/2 oz London dry gin", "1/2 oz Dry vermouth", "Olive"}, "Martini",
+             "Cocktail"),
+       Drink("Mojito", {"2 oz White rum", "1 oz Lime juice", "Mint leaves", "Club soda"}, "Highball",
+             "Collins"),
+       Drink("Mystery", {"1 oz Gin", "1 dash Zzyzx tincture"}, "Cocktail", "Cocktail")});
+  ASSERT_EQ(Build(drinks, "bar.tdb").exit_code, 0);
+  const std::string db = Path("bar.tdb");
+  const auto size = fs::file_size(db);
+
+  // A file that never stored a shelf is read without a write.
+  TRun run = Cli({"makeable", "--db", db});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(fs::file_size(db), size);
+
+  // A name nothing names is refused, naming it, and changes nothing.
+  run = Cli({"shelf", "add", "gin", "unobtainium", "--db", db});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(run.err.find("\"unobtainium\""), std::string::npos) << run.err;
+  EXPECT_EQ(fs::file_size(db), size);
+
+  run = Cli({"shelf", "add", "gin", "campari", "sweet vermouth", "lemons", "--db", db});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  for (const char* name : {"Gin", "Campari", "Sweet vermouth", "Lemon"}) {
+    EXPECT_NE(run.out.find(std::string(name) + "\n"), std::string::npos) << name << "\n" << run.out;
+  }
+
+  // A second run finds the shelf in the file.
+  run = Cli({"makeable", "--db", db});
+  EXPECT_EQ(run.out, "5\tMystery\n1\tNegroni\n");
+  // The Martini asks for London dry gin, which Gin on the shelf does not
+  // stand in for: it is two away.
+  run = Cli({"makeable", "--missing", "1", "--db", db});
+  EXPECT_EQ(run.out, "2\tAmericano\n");
+  run = Cli({"shelf", "--db", db});
+  EXPECT_NE(run.out.find("Sweet vermouth\n"), std::string::npos) << run.out;
+
+  run = Cli({"shelf", "remove", "Campari", "--db", db});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out.find("Campari"), std::string::npos) << run.out;
+  EXPECT_EQ(Cli({"makeable", "--db", db}).out, "5\tMystery\n");
+  EXPECT_EQ(Cli({"makeable", "--missing", "1", "--db", db}).out, "1\tNegroni\n");
+
+  run = Cli({"ingredients", "--unrecognised", "--db", db});
+  EXPECT_EQ(run.out, "5\t1 dash Zzyzx tincture\n");
+  EXPECT_EQ(Cli({"ingredients", "--unrecognised", "--filter", "tincture", "--db", db}).out,
+            "5\t1 dash Zzyzx tincture\n");
+  EXPECT_EQ(Cli({"ingredients", "--unrecognised", "--filter", "bitters", "--db", db}).out, "");
+  run = Cli({"ingredients", "--filter", "sweet verm", "--db", db});
+  EXPECT_NE(run.out.find("Sweet vermouth\t"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("on shelf"), std::string::npos) << run.out;
+
+  run = Run(ZESTORIA_TDB, {"check", db, "--password", "fizzo"});
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+}
+
+TEST_F(ZestoriaCliTest, ShelfCommandsMisusedOrWithoutAVocabularyFail) {
+  ASSERT_EQ(Build(drinks_, "z.tdb").exit_code, 0);
+  const std::string db = Path("z.tdb");
+  for (const std::vector<std::string>& call :
+       {std::vector<std::string>{"shelf", "gin"}, {"shelf", "add"}, {"makeable", "--missing", "2"},
+        {"makeable", "gin"}, {"ingredients", "--unrecognised", "--unrecognised"}}) {
+    std::vector<std::string> args = call;
+    args.insert(args.end(), {"--db", db});
+    const TRun run = Cli(args);
+    EXPECT_EQ(run.exit_code, 2) << ::testing::PrintToString(call);
+    EXPECT_NE(run.err.find("usage:"), std::string::npos) << run.err;
+  }
+  const TRun run = Cli({"shelf", "--db", db, "--vocabulary", Path("none.json")});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("none.json"), std::string::npos) << run.err;
+}
+
+}  // namespace

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "storage/DatabaseWriter.h"
+
 namespace tdb {
 
 // A mistake in how the tool was called: the usage text follows, exit 2.
@@ -20,6 +22,17 @@ class EUsageError : public std::runtime_error {
 // tdb create DB --schema SCHEMA.json [options]: writes a new empty
 // database. Throws EUsageError or the engine's errors; returns the exit code.
 int RunCreate(const std::vector<std::string>& args);
+
+// tdb add-table DB --schema SCHEMA.json [--password P]: adds every table of
+// the schema (the format create reads) to the existing database DB, in
+// schema order, each empty. The schema is checked whole first; a table
+// the file refuses (a name it has, the 256th table) stops there, keeping
+// the tables added before it.
+int RunAddTable(const std::vector<std::string>& args);
+
+// The tables of the JSON schema file |path|; throws tinydb::EDatabaseError
+// naming the file and the place of the first mistake.
+std::vector<tinydb::TTableDefinition> ReadSchema(const std::string& path);
 
 // tdb info DB [--password P]: prints what the engine reads from DB as one
 // JSON object. Throws EUsageError or the engine's errors.

@@ -16,6 +16,7 @@
 #include "platform/Errors.h"
 #include "storage/DatabaseWriter.h"
 #include "storage/Format.h"
+#include "tables/TinyDB.h"
 
 namespace tdb {
 
@@ -181,6 +182,30 @@ int ParseMode(const std::string& text) {
 
 }  // namespace
 
+std::vector<tinydb::TTableDefinition> ReadSchema(const std::string& path) {
+  return TSchemaReader(path).Read();
+}
+
+int RunAddTable(const std::vector<std::string>& args) {
+  const TCommandLine line = ParseCommandLine(args, {"--schema", "--password"}, {});
+  if (line.Positional.size() != 1) throw EUsageError("add-table needs one database file");
+  const std::optional<std::string> schema = line.Value("--schema");
+  if (!schema) throw EUsageError("add-table needs --schema SCHEMA.json");
+  // The whole schema is read and checked before the file is touched.
+  const std::vector<tinydb::TTableDefinition> tables = ReadSchema(*schema);
+  if (tables.empty()) throw EDatabaseError("Schema '" + *schema + "' names no table");
+  for (const tinydb::TTableDefinition& table : tables) tinydb::CheckTableDefinition(table);
+
+  tinydb::TTinyDatabase database;
+  database.SetMediumType(tinydb::mtDisk);
+  database.SetDatabaseName(line.Positional[0]);
+  database.Connect();
+  if (const std::optional<std::string> password = line.Value("--password"))
+    database.SetPassword(ToCp1252(*password, "The password"));
+  for (const tinydb::TTableDefinition& table : tables) database.CreateTable(table);
+  return 0;
+}
+
 int RunCreate(const std::vector<std::string>& args) {
   std::optional<std::string> path, schema, algo, mode, password;
   tinydb::TDatabaseSettings settings;
@@ -206,7 +231,7 @@ int RunCreate(const std::vector<std::string>& args) {
     settings.EncryptMode = mode ? ParseMode(*mode) : 0;
     if (password) settings.Password = ToCp1252(*password, "The password");
   }
-  const std::vector<tinydb::TTableDefinition> tables = TSchemaReader(*schema).Read();
+  const std::vector<tinydb::TTableDefinition> tables = ReadSchema(*schema);
   tinydb::CreateDatabaseFile(*path, settings, tables);
   return 0;
 }

@@ -32,6 +32,7 @@ const char kUsage[] =
     "  tdb create DB --schema SCHEMA.json [--compress]\n"
     "             [--encrypt Blowfish|Twofish|Gost [--mode 0-4] --password P]\n"
     "             [--verify-writes]\n"
+    "  tdb add-table DB --schema SCHEMA.json [--password P]\n"
     "  tdb info DB [--password P]\n"
     "  tdb check DB [--password P]\n"
     "  tdb dump DB TABLE [--password P] [--index NAME]\n"
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
     const std::string command = args.front();
     args.erase(args.begin());
     if (command == "create") return tdb::RunCreate(args);
+    if (command == "add-table") return tdb::RunAddTable(args);
     if (command == "info") return tdb::RunInfo(args);
     if (command == "check") return tdb::RunCheck(args);
     if (command == "dump") return tdb::RunDump(args);
