@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/DrinkCatalogue.h"
+#include "platform/Codepage.h"
 
 namespace zestoria::bar {
 
@@ -48,6 +49,22 @@ std::vector<std::string> TMyBar::ShelfNames() const {
   std::sort(names.begin(), names.end());
   names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
+}
+
+std::vector<std::string> TMyBar::StoredShelfNames() const {
+  std::vector<std::string> stored;
+  for (const std::string& name : ShelfNames()) {
+    std::string text;
+    if (tinydb::Utf8ToCp1252(name, &text)) stored.push_back(std::move(text));
+  }
+  return stored;
+}
+
+void TMyBar::SetStoredShelfNames(const std::vector<std::string>& cp1252_names) {
+  std::vector<std::string> names;
+  names.reserve(cp1252_names.size());
+  for (const std::string& name : cp1252_names) names.push_back(tinydb::Cp1252ToUtf8(name));
+  SetShelfNames(names);
 }
 
 std::vector<TIngredientId> TMyBar::MenuItemIngredients(const std::string& caption) const {

@@ -52,9 +52,13 @@ class TMyBar {
   // is kept aside and stored again by ShelfNames, so a stored shelf never
   // loses an entry to a changed vocabulary.
   void SetShelfNames(const std::vector<std::string>& names);
-  // The shelf as stored: the canonical names of what is on it and the
-  // names kept aside, ascending.
+  // The shelf's names: the canonical names of what is on it and the names
+  // kept aside, ascending (UTF-8).
   std::vector<std::string> ShelfNames() const;
+  // The same in the catalogue's Windows-1252, as the shelf store keeps
+  // them, and back. A name Windows-1252 cannot hold is left out.
+  std::vector<std::string> StoredShelfNames() const;
+  void SetStoredShelfNames(const std::vector<std::string>& cp1252_names);
 
   // ---- The questions, on the shelf ----
   std::vector<int32_t> Makeable() const { return index_.Makeable(shelf_); }

@@ -594,7 +594,7 @@ void TMainForm::loadBar() {
   bar_->Follow(catalogue_);
   // A file without a shelf starts with the staples at hand.
   try {
-    if (zestoria::bar::HasShelfTable(catalogue_)) bar_->SetShelfNames(zestoria::bar::LoadShelfNames(catalogue_));
+    if (zestoria::bar::HasShelfTable(catalogue_)) bar_->SetStoredShelfNames(zestoria::bar::LoadShelfNames(catalogue_));
   } catch (const std::exception& error) {
     Platform().Error(QStringLiteral("The shelf can not be read.\n\r") + QString::fromStdString(error.what()));
   }
@@ -607,7 +607,7 @@ zestoria::bar::TMyBar& TMainForm::bar() {
 
 void TMainForm::storeShelf() {
   try {
-    zestoria::bar::SaveShelfNames(catalogue_, bar().ShelfNames());
+    zestoria::bar::SaveShelfNames(catalogue_, bar().StoredShelfNames());
   } catch (const std::exception& error) {
     Platform().Error(QString::fromStdString(error.what()));
   }

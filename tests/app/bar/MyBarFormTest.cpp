@@ -15,6 +15,7 @@
 #include "app/catalogue/MainFormFixture.h"
 #include "bar/MyBar.h"
 #include "bar/MyBarForm.h"
+#include "bar/ShelfStore.h"
 #include "bar/ShoppingListForm.h"
 
 namespace zestoria::test {
@@ -103,6 +104,7 @@ TEST_F(MyBarFormTest, TheStoryNegroniMakeableAmericanoOneAway) {
 TEST_F(MyBarFormTest, TheShelfSurvivesARestart) {
   TickTheStory(form->myBarForm());
   ASSERT_TRUE(form->myBarForm().setTicked(QStringLiteral("Sugar"), false));  // a staple taken off
+  ASSERT_TRUE(form->myBarForm().setTicked(QString::fromUtf8("Bénédictine"), true));  // stored in Windows-1252
   const QString summary = form->myBarForm().summaryText();
   form.reset();
   form = std::make_unique<TMainForm>(QStringList(QString::fromStdString(folder.Path("zestoria"))));
@@ -113,6 +115,15 @@ TEST_F(MyBarFormTest, TheShelfSurvivesARestart) {
   EXPECT_TRUE(has("Sweet vermouth"));
   EXPECT_FALSE(has("Sugar"));
   EXPECT_TRUE(has("Salt"));
+  EXPECT_TRUE(has("Bénédictine"));
+  // The file holds the shelf as the shelf store reads it.
+  {
+    TDrinkCatalogue stored;
+    stored.Open(databasePath);
+    const std::vector<std::string> names = zestoria::bar::LoadShelfNames(stored);
+    EXPECT_NE(std::find(names.begin(), names.end(), std::string("B\xE9" "n\xE9" "dictine")), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), std::string("Gin")), names.end());
+  }
   EXPECT_EQ(form->myBarForm().summaryText(), summary);
   DisplayItem("WhatCanIMake1")->trigger();
   EXPECT_EQ(ListedIds(), std::vector<int32_t>{kNegroni});
