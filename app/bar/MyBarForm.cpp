@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,7 +12,9 @@
 #include <QVBoxLayout>
 
 #include "bar/TextFolding.h"
+#include "shell/HelpViewer.h"
 #include "shell/PageHost.h"
+#include "shell/UseHTMLHelp.h"
 
 namespace {
 
@@ -183,6 +186,14 @@ void TMyBarForm::updateSummary() {
   const std::vector<zestoria::bar::TNextBottle> next = bar_.NextBottles();
   for (size_t i = 0; i < next.size() && i < static_cast<size_t>(kBottlesShown); ++i)
     bottles_->addItem(QString::fromStdString(zestoria::bar::NextBottleText(bar_.Vocabulary(), next[i])));
+}
+
+void TMyBarForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1) {
+    ApplicationHelpContext(kHelpMyBar);
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 QString TMyBarForm::summaryText() const { return summary_->text(); }

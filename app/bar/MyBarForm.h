@@ -47,6 +47,10 @@ class TMyBarForm : public QDialog {
   QStringList nextBottleTexts() const;
   QStringList shownNames() const;
 
+ protected:
+  // F1 opens My Bar's help topic.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void applyFilter();
   void updateSummary();
