@@ -1,10 +1,15 @@
 // My Bar at scale: the shelf's questions over generated drinks.
-//   makeable    the drinks a shelf can make, asked after a change of the
-//               shelf (a bottle added or removed), ids in order;
+//   makeable    What Can I Make after a change of the shelf (a bottle
+//               added or removed): the drinks the shelf makes and the
+//               listing's query, each drink's list item read by its id
+//               from a catalogue database and sorted as the list shows
+//               them (no widgets);
 //   nextbottle  the ranking of the bottles not on the shelf by the drinks
 //               each would open;
 //   barindex    working out every drink's needs from its lines (once, at
-//               load; edits then redo one drink).
+//               load; edits then redo one drink);
+//   barstart    the program's start-up: every drink's ingredients read
+//               from the catalogue database and indexed.
 //
 //   bar_bench [--sizes N,N,...] [--vocabulary FILE]
 // Default: 100000 drinks, the vocabulary beside the program. Each time is
@@ -21,6 +26,10 @@
 
 #include "DrinkGenerator.h"
 #include "bar/BarIndex.h"
+#include "bar/MyBar.h"
+#include "catalogue/DrinkCatalogue.h"
+#include "catalogue/ListItem.h"
+#include "storage/DatabaseWriter.h"
 
 namespace {
 
@@ -55,6 +64,15 @@ TIngredientId Named(const TIngredientRecogniser& recogniser, const char* name) {
   return *id;
 }
 
+// The listing's query: the drinks' list items read by id and sorted.
+size_t ListDrinks(zestoria::TDrinkCatalogue& catalogue, const std::vector<int32_t>& ids) {
+  const std::vector<zestoria::TListedDrink> drinks = catalogue.ListDrinksById(ids);
+  std::vector<std::string> texts;
+  texts.reserve(drinks.size());
+  for (const zestoria::TListedDrink& drink : drinks) texts.push_back(zestoria::makeListItem(drink.name, drink.id));
+  return zestoria::ListItemOrder(texts).size();
+}
+
 void Run(int size, const TIngredientRecogniser& recogniser) {
   const std::vector<zestoria::TDrink> drinks = zestoria::bench::GenerateDrinks(size);
   TBarIndex index(recogniser);
@@ -62,16 +80,27 @@ void Run(int size, const TIngredientRecogniser& recogniser) {
   for (const zestoria::TDrink& drink : drinks) index.PutDrink(drink);
   std::printf("barindex n=%d ms=%.1f\n", size, ThreadMilliseconds() - start);
 
+  // The drinks in a catalogue database, as the program holds them.
+  zestoria::TDrinkCatalogue catalogue;
+  catalogue.OpenImage(tinydb::BuildDatabaseImage(zestoria::CatalogueSettings(), {zestoria::DrinksTableDefinition()}),
+                      "/nonexistent/zestoria.tdb");
+  for (const zestoria::TDrink& drink : drinks) catalogue.InsertDrink(drink, false);
+  TMyBar bar(recogniser.Vocabulary());
+  start = ThreadMilliseconds();
+  bar.Follow(catalogue);
+  std::printf("barstart n=%d ms=%.1f\n", size, ThreadMilliseconds() - start);
+  TMyBar::Unfollow(catalogue);
+
   TShelf shelf = TShelf::WithStaples(recogniser.Vocabulary());
   for (const char* name : kShelf) shelf.Add(Named(recogniser, name));
-  size_t listed = index.Makeable(shelf).size();  // warm-up
+  size_t listed = ListDrinks(catalogue, index.Makeable(shelf));  // warm-up
 
   std::vector<double> makeable, nextbottle;
   for (int run = 0; run < kRuns; ++run) {
     const TIngredientId change = Named(recogniser, kChanges[run % std::size(kChanges)]);
     if (shelf.Has(change)) shelf.Remove(change); else shelf.Add(change);
     start = ThreadMilliseconds();
-    listed = index.Makeable(shelf).size();
+    listed = ListDrinks(catalogue, index.Makeable(shelf));
     makeable.push_back(ThreadMilliseconds() - start);
 
     start = ThreadMilliseconds();

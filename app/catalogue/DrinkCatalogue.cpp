@@ -180,6 +180,48 @@ void TDrinkCatalogue::WalkEveryDrink(const std::function<void(TListedDrink&&)>& 
   }
 }
 
+std::vector<TListedDrink> TDrinkCatalogue::ListDrinksById(const std::vector<int32_t>& ids) {
+  namespace f = drink_fields;
+  TTinyTable& table = DrinkTable();
+  table.SetFilter(std::string());
+  tinydb::TField* const id_field = table.FieldNamed(f::kId);
+  tinydb::TField* const name_field = table.FieldNamed(f::kName);
+  tinydb::TField* const marked_field = table.FieldNamed(f::kMarked);
+  std::vector<TListedDrink> listed;
+  listed.reserve(ids.size());
+  for (const int32_t id : ids) {
+    if (!FindDrink(id)) continue;
+    TListedDrink drink;
+    drink.id = id_field->ReadInteger();
+    drink.name = name_field->ReadText();
+    drink.marked = marked_field->ReadInteger();
+    listed.push_back(std::move(drink));
+  }
+  return listed;
+}
+
+void TDrinkCatalogue::WalkIngredients(const std::function<void(int32_t, const std::string&)>& visit) {
+  namespace f = drink_fields;
+  DrinkTable();
+  TTinyTable walker;
+  walker.DefineField(f::kId);
+  walker.DefineField(f::kIngred);
+  walker.SetDatabaseName(database_name_);
+  walker.SetMediumType(tinydb::mtMemory);
+  walker.SetPassword(kCataloguePassword);
+  walker.SetTableName(kDrinksTableName);
+  struct TCloser {
+    TTinyTable& table;
+    ~TCloser() { table.Close(); }
+  } closer{walker};
+  walker.Open();
+  walker.SetIndexName(kIdIndexName);
+  tinydb::TField* const id_field = walker.FieldNamed(f::kId);
+  tinydb::TField* const ingred_field = walker.FieldNamed(f::kIngred);
+  for (walker.GoFirst(); !walker.AtEnd(); walker.GoNext())
+    visit(static_cast<int32_t>(id_field->ReadInteger()), ingred_field->ReadText());
+}
+
 void TDrinkCatalogue::MarkDrinks(const std::vector<int32_t>& ids, int32_t value) {
   for (const int32_t id : ids) {
     if (!FindDrink(id)) DrinkNotFound(id);
@@ -232,6 +274,11 @@ int32_t TDrinkCatalogue::InsertDrink(const TDrink& drink, bool save) {
   // The id is used up before saving: a failed save leaves the record in the
   // image, and the next insert must not collide with it.
   ++next_id_;
+  if (listener_) {
+    TDrink written = drink;
+    written.id = id;
+    listener_(id, &written);
+  }
   if (save) SaveDatabase();
   return id;
 }
@@ -245,12 +292,14 @@ void TDrinkCatalogue::UpdateDrink(const TDrink& drink, bool save) {
   } catch (...) {
     CancelAndRethrow();
   }
+  if (listener_) listener_(drink.id, &drink);
   if (save) SaveDatabase();
 }
 
 void TDrinkCatalogue::DeleteDrink(int32_t id, bool save) {
   if (!FindDrink(id)) DrinkNotFound(id);
   table_->DeleteCurrent();
+  if (listener_) listener_(id, nullptr);
   if (save) SaveDatabase();
 }
 

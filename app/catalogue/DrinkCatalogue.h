@@ -74,6 +74,21 @@ class TDrinkCatalogue {
   // 1 (marks last one run). A filter that does not compile throws the
   // filter language's error before anything is read.
   std::vector<TListedDrink> ListDrinks(const std::string& filter, bool starting_up = false);
+  // The listing of the drinks with the ids |ids| (an id without a drink is
+  // passed over), in the order given, each read through the id index; the
+  // cursor's filter is cleared. A listing by a set of ids, however large,
+  // costs one key search per id.
+  std::vector<TListedDrink> ListDrinksById(const std::vector<int32_t>& ids);
+  // Every drink's id and ingredients (as stored) to |visit|, in id order,
+  // through a cursor that decodes those two fields only.
+  void WalkIngredients(const std::function<void(int32_t id, const std::string& ingred)>& visit);
+
+  // Told of every change of a drink's record made through InsertDrink,
+  // UpdateDrink and DeleteDrink, once the record is written and before any
+  // save: the id and the drink as written (its id set), or nullptr for a
+  // deleted drink. One listener; an empty function removes it.
+  using TDrinkListener = std::function<void(int32_t id, const TDrink* drink)>;
+  void SetDrinkListener(TDrinkListener listener) { listener_ = std::move(listener); }
 
   // Writes |value| into the marked field of the drink of every id in |ids|,
   // in that order; never saves. Throws "Drink <id> not found" at the first
@@ -152,6 +167,7 @@ class TDrinkCatalogue {
   std::unique_ptr<tinydb::TTinyTable> lister_;  // id, name, marked; likewise
   std::string database_name_;
   std::string file_name_;
+  TDrinkListener listener_;
   int64_t next_id_ = 0;
 };
 

@@ -356,6 +356,17 @@ int TRecipePage::checkBoxRowAt(const QPoint& point) const {
 // Filling the list
 
 void TRecipePage::fillList(const std::string& filter, bool append) {
+  fillListWith([this, &filter] { return host_.catalogue().ListDrinks(filter, host_.startingUp()); }, append,
+               nullptr);
+}
+
+void TRecipePage::listDrinks(const std::vector<int32_t>& ids, bool append,
+                             std::unordered_map<int32_t, QString> notes) {
+  fillListWith([this, &ids] { return host_.catalogue().ListDrinksById(ids); }, append, &notes);
+}
+
+void TRecipePage::fillListWith(const std::function<std::vector<zestoria::TListedDrink>()>& list, bool append,
+                               std::unordered_map<int32_t, QString>* notes) {
   // However the filling ends, the window is back in Browse.
   struct TFinish {
     TPageHost& host;
@@ -373,13 +384,18 @@ void TRecipePage::fillList(const std::string& filter, bool append) {
   host_.repaintStatusBar();
   const int remembered = selectedIndex();
 
-  std::vector<zestoria::TListedDrink> drinks = host_.catalogue().ListDrinks(filter, host_.startingUp());
+  std::vector<zestoria::TListedDrink> drinks = list();
   if (drinks.empty()) {
     selectRow(remembered);
     Platform().Warning(QStringLiteral("There are no drinks to list"));
-    host_.setStatusBar(ModeWord(host_.mode()), ListBox->count() > 0 ? flagsText(host_.currentDrink()) : QString(),
+    host_.setStatusBar(ModeWord(host_.mode()), ListBox->count() > 0 ? statusFlags(host_.currentDrink()) : QString(),
                        positionText());
     return;
+  }
+  // A new list has the notes of its own listing; drinks appended bring theirs.
+  if (!append) notes_.clear();
+  if (notes != nullptr) {
+    for (auto& [id, note] : *notes) notes_[id] = std::move(note);
   }
 
   {
@@ -483,7 +499,14 @@ void TRecipePage::showDrink(const TDrink& drink) {
   StaticTitle->setCursorPosition(0);
   host_.showMarkMenu(drink.marked == 1);
   showGlass(drink.glass);
-  host_.setStatusBar(ModeWord(host_.mode()), flagsText(drink), positionText());
+  host_.setStatusBar(ModeWord(host_.mode()), statusFlags(drink), positionText());
+}
+
+QString TRecipePage::statusFlags(const TDrink& drink) const {
+  const QString flags = flagsText(drink);
+  const auto note = notes_.find(drink.id);
+  if (note == notes_.end()) return flags;
+  return flags.isEmpty() ? note->second : flags + QStringLiteral(" / ") + note->second;
 }
 
 void TRecipePage::showComment(const QString& text) {
@@ -553,6 +576,6 @@ bool TRecipePage::wheelStep(bool down) {
 
 void TRecipePage::TabRecipieEnter() {
   host_.setMode(wmBrowse);
-  host_.setStatusBar(ModeWord(host_.mode()), flagsText(host_.currentDrink()), positionText());
+  host_.setStatusBar(ModeWord(host_.mode()), statusFlags(host_.currentDrink()), positionText());
   ListBox->setFocus();
 }

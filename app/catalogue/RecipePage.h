@@ -7,8 +7,11 @@
 // (marks and the drink clipboard).
 #pragma once
 
+#include <QString>
 #include <QWidget>
+#include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "shell/PageHost.h"
@@ -32,6 +35,12 @@ class TRecipePage : public QWidget {
   // with |append| the drinks join the list instead. Throws the filter
   // language's error before the list is touched.
   void fillList(const std::string& filter, bool append = false);
+  // The same for the drinks with the ids |ids| (however many: each is read
+  // by its id, no filter is walked). |notes| adds a text to the status
+  // line's drink panel for the drinks it names (by id) while they stay
+  // listed ("Missing: Club soda").
+  void listDrinks(const std::vector<int32_t>& ids, bool append = false,
+                  std::unordered_map<int32_t, QString> notes = {});
   // Makes the drink with |id| the current drink.
   void loadDrink(int32_t id);
   // Shows |drink| in the recipe display and the status line.
@@ -84,6 +93,9 @@ class TRecipePage : public QWidget {
   QString positionText() const;
   // Flags text of |drink|.
   static QString flagsText(const TDrink& drink);
+  // The status line's drink panel for |drink|: its flags and its note, if
+  // the listing gave it one.
+  QString statusFlags(const TDrink& drink) const;
   // The number of the glass picture on show (-1 for none).
   int shownGlassPicture() const { return shownGlass_; }
   void focusList();
@@ -136,6 +148,9 @@ class TRecipePage : public QWidget {
   void createRecipeTexts();
   void createList();
 
+  // The shared body of fillList and listDrinks: |list| reads the drinks.
+  void fillListWith(const std::function<std::vector<zestoria::TListedDrink>()>& list, bool append,
+                    std::unordered_map<int32_t, QString>* notes);
   // Selects |row| (-1: no selection) without running the click handler.
   void selectRow(int row);
   // Sets the check box of |row| without running the check handler.
@@ -187,6 +202,7 @@ class TRecipePage : public QWidget {
   int savedIndex_ = -1;
   int shownGlass_ = -1;
   int quietList_ = 0;  // >0 while the program itself changes the list
+  std::unordered_map<int32_t, QString> notes_;  // the listing's status notes, by drink id
 
   QListWidget* ListBox = nullptr;
   QLineEdit* StaticTitle = nullptr;

@@ -181,6 +181,7 @@ int32_t TRecipePage::insertDrink(const TDrink& drink, bool showInList, bool save
 
 void TRecipePage::updateDrink(const TDrink& drink, bool save) {
   host_.catalogue().UpdateDrink(drink, false);
+  notes_.erase(drink.id);  // a listing's note no longer holds for a changed drink
   if (save) host_.saveDatabase();
 }
 

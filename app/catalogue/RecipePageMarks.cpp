@@ -89,7 +89,7 @@ void TRecipePage::MenuUnmarkAllClick() {
   }
   host_.currentDrink().marked = 0;
   host_.showMarkMenu(false);
-  host_.setStatusPanel(1, flagsText(host_.currentDrink()));
+  host_.setStatusPanel(1, statusFlags(host_.currentDrink()));
   host_.setStatusPanel(0, ModeWord(wmBrowse));
 }
 

@@ -115,12 +115,16 @@ const std::vector<TDisplaySubmenu>& DisplaySubmenus() {
   return submenus;
 }
 
+bool NamesIngredient(TDisplayCategory category) {
+  return category == dcLiquor || category == dcLiqueur || category == dcIngred;
+}
+
 std::string CategoryFilter(TDisplayCategory category, const std::string& caption) {
   switch (category) {
     case dcLiquor:
     case dcLiqueur:
     case dcIngred:
-      return "ingred LIKE '%" + caption + "%'";
+      return std::string();
     case dcType:
       return "TYPE = " + std::to_string(typeCode(caption));
     case dcGlass:

@@ -29,9 +29,14 @@ struct TDisplaySubmenu {
 // The display menu's category submenus, in menu order.
 const std::vector<TDisplaySubmenu>& DisplaySubmenus();
 
-// The filter of category item |caption| (Windows-1252): for liquors,
-// liqueurs and ingredients "ingred LIKE '%<caption>%'", for the others
-// "TYPE = <code>", "GLASS = <code>", "SEASON = <code>" or "TEMP = <code>".
+// True for the liquors, liqueurs and ingredients: their items list the
+// drinks with a line the ingredient recogniser names the item's ingredient
+// (My Bar's index), which no filter text says; they have no filter.
+bool NamesIngredient(TDisplayCategory category);
+
+// The filter of category item |caption| (Windows-1252): "TYPE = <code>",
+// "GLASS = <code>", "SEASON = <code>" or "TEMP = <code>"; "" for a category
+// that NamesIngredient.
 std::string CategoryFilter(TDisplayCategory category, const std::string& caption);
 
 // "<field> LIKE '%<text>%'" with every apostrophe of |text| doubled, so

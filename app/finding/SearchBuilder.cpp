@@ -1,5 +1,8 @@
 #include "finding/SearchBuilder.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "catalogue/Vocabularies.h"
 
 namespace zestoria {
@@ -15,14 +18,13 @@ std::string QuoteFilterText(const std::string& text) {
 }
 
 TSearchPieces SearchTermPieces(TSearchCategory category, const std::string& caption) {
-  auto like = [&caption] { return "ingred LIKE '%" + caption + "%' "; };
   switch (category) {
     case scLiquor:
-      return {"Liquor(" + caption + ") ", like()};
+      return {"Liquor(" + caption + ") ", std::string(), caption};
     case scLiqueur:
-      return {"Liqueur(" + caption + ") ", like()};
+      return {"Liqueur(" + caption + ") ", std::string(), caption};
     case scIngredient:
-      return {"Ingredient(" + caption + ") ", like()};
+      return {"Ingredient(" + caption + ") ", std::string(), caption};
     case scType:
       return {"Type(" + caption + ") ", "TYPE = " + std::to_string(typeCode(caption)) + " "};
     case scGlass:
@@ -38,9 +40,52 @@ TSearchPieces SearchTermPieces(TSearchCategory category, const std::string& capt
   return {};
 }
 
+bool IsConnector(const TSearchPieces& pieces) {
+  return pieces.ingredient.empty() && (pieces.filter == "and " || pieces.filter == "or ");
+}
+
+std::vector<int32_t> EvaluateSearch(const std::vector<TSearchPieces>& parts,
+                                    const std::function<std::vector<int32_t>(const TSearchPieces&)>& drinks_of) {
+  // A sum of products: each run of terms joined by AND is intersected, the
+  // runs joined by OR are united.
+  std::vector<int32_t> found;
+  std::vector<int32_t> run;
+  bool run_open = false;
+  auto close_run = [&] {
+    if (!run_open) return;
+    std::vector<int32_t> united;
+    std::set_union(found.begin(), found.end(), run.begin(), run.end(), std::back_inserter(united));
+    found.swap(united);
+    run.clear();
+    run_open = false;
+  };
+  for (const TSearchPieces& part : parts) {
+    if (IsConnector(part)) {
+      if (part.filter == "or ") close_run();
+      continue;
+    }
+    std::vector<int32_t> drinks = drinks_of(part);
+    if (!run_open) {
+      run.swap(drinks);
+      run_open = true;
+    } else {
+      std::vector<int32_t> both;
+      std::set_intersection(run.begin(), run.end(), drinks.begin(), drinks.end(), std::back_inserter(both));
+      run.swap(both);
+    }
+  }
+  close_run();
+  return found;
+}
+
+bool TRecordedSearch::NamesIngredients() const {
+  return std::any_of(parts.begin(), parts.end(), [](const TSearchPieces& p) { return !p.ingredient.empty(); });
+}
+
 void TSearchBuilder::Append(const TSearchPieces& pieces) {
   textParts_.push_back(pieces.text);
   filterParts_.push_back(pieces.filter);
+  parts_.push_back(pieces);
 }
 
 void TSearchBuilder::AddTerm(const TSearchPieces& term) {
@@ -68,6 +113,7 @@ bool TSearchBuilder::Or() {
 void TSearchBuilder::Clear() {
   textParts_.clear();
   filterParts_.clear();
+  parts_.clear();
   termPending_ = false;
 }
 
@@ -76,6 +122,7 @@ bool TSearchBuilder::Undo() {
   termPending_ = !termPending_;
   textParts_.pop_back();
   filterParts_.pop_back();
+  parts_.pop_back();
   return true;
 }
 
@@ -92,14 +139,19 @@ std::string TSearchBuilder::Filter() const {
 }
 
 TRecordedSearch TSearchBuilder::Record() {
-  TRecordedSearch search{Filter(), Description()};
+  TRecordedSearch search{Filter(), Description(), parts_};
   history_.insert(history_.begin(), search);
   return search;
 }
 
 const std::string* TSearchBuilder::HistoryFilter(const std::string& text) const {
+  const TRecordedSearch* search = HistorySearch(text);
+  return search ? &search->filter : nullptr;
+}
+
+const TRecordedSearch* TSearchBuilder::HistorySearch(const std::string& text) const {
   for (const TRecordedSearch& search : history_)
-    if (search.text == text) return &search.filter;
+    if (search.text == text) return &search;
   return nullptr;
 }
 

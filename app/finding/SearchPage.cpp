@@ -17,6 +17,7 @@
 #include <QtMath>
 #include <algorithm>
 
+#include "bar/MyBar.h"
 #include "catalogue/CatalogueText.h"
 #include "finding/AndOrForm.h"
 #include "finding/DisplayFilters.h"
@@ -146,6 +147,9 @@ void TSearchPage::fillDisplayMenu(QMenu* displayMenu) {
   };
   add(QStringLiteral("All1"), QStringLiteral("All Drinks"), &TSearchPage::All1Click);
   add(QStringLiteral("Marked1"), QStringLiteral("Marked Drinks"), &TSearchPage::Marked1Click);
+  displayMenu->addSeparator();
+  add(QStringLiteral("WhatCanIMake1"), QStringLiteral("What Can I Make"), &TSearchPage::WhatCanIMakeClick);
+  add(QStringLiteral("OneAway1"), QStringLiteral("One Ingredient Away"), &TSearchPage::OneAwayClick);
   displayMenu->addSeparator();
   add(QStringLiteral("FindDrink2"), QStringLiteral("Find Drink..."), &TSearchPage::FindDrink2Click);
   add(QStringLiteral("QuickSearch2"), QStringLiteral("Quick Search..."), &TSearchPage::QuickSearch2Click);
@@ -305,6 +309,20 @@ void TSearchPage::All1Click() { host_.listDrinks(std::string(), false); }
 
 void TSearchPage::Marked1Click() { host_.listDrinks("marked = 1", false); }
 
+void TSearchPage::WhatCanIMakeClick() { host_.listDrinkIds(host_.bar().Makeable(), false); }
+
+void TSearchPage::OneAwayClick() {
+  const zestoria::bar::TMyBar& bar = host_.bar();
+  std::vector<int32_t> ids;
+  std::unordered_map<int32_t, QString> notes;
+  for (const zestoria::bar::TOneAway& drink : bar.OneAway()) {
+    ids.push_back(drink.drink);
+    notes[drink.drink] = QStringLiteral("Missing: ") +
+                         QString::fromStdString(zestoria::bar::RequirementText(bar.Vocabulary(), drink.missing));
+  }
+  host_.listDrinkIds(ids, false, std::move(notes));
+}
+
 void TSearchPage::FindDrink2Click() {
   promptAndList(QStringLiteral(" Find Drink"), QStringLiteral("Enter Drink Name"), "name");
 }
@@ -336,10 +354,17 @@ void TSearchPage::categoryClick(int category, QAction* item) {
     addSearchTerm(item);
     return;
   }
+  const auto display = static_cast<zestoria::TDisplayCategory>(category);
+  if (zestoria::NamesIngredient(display)) {
+    // The drinks with a line the recogniser names the ingredient (or a
+    // kind of it): "Gin" is no longer found in "Ginger ale".
+    host_.listDrinkIds(host_.bar().DrinksForMenuItem(item->text().toStdString()), false);
+    return;
+  }
   std::string caption;
   QString bad;
   ToCatalogueText(item->text(), &caption, &bad);
-  host_.listDrinks(zestoria::CategoryFilter(static_cast<zestoria::TDisplayCategory>(category), caption), false);
+  host_.listDrinks(zestoria::CategoryFilter(display, caption), false);
 }
 
 void TSearchPage::SeaLiquorClick(QAction* item) { categoryClick(zestoria::dcLiquor, item); }
@@ -447,7 +472,28 @@ void TSearchPage::SeaSearchClick() {
   }
 
   host_.showRecipePage();
-  host_.listDrinks(search.filter, SeaRadioAppend->isChecked());
+  runSearch(search, SeaRadioAppend->isChecked());
+}
+
+void TSearchPage::runSearch(const zestoria::TRecordedSearch& search, bool append) {
+  if (!search.NamesIngredients()) {
+    host_.listDrinks(search.filter, append);
+    return;
+  }
+  // An ingredient term is a set of drinks from the bar's index; the other
+  // terms are walked as their filters; AND and OR join the sets.
+  std::vector<int32_t> ids;
+  {
+    THourglass hourglass;
+    zestoria::bar::TMyBar& bar = host_.bar();
+    ids = zestoria::EvaluateSearch(search.parts, [this, &bar](const zestoria::TSearchPieces& term) {
+      if (!term.ingredient.empty()) return bar.DrinksForMenuItem(term.ingredient);
+      std::vector<int32_t> found;
+      for (const zestoria::TListedDrink& drink : host_.catalogue().ListDrinks(term.filter)) found.push_back(drink.id);
+      return found;
+    });
+  }
+  host_.listDrinkIds(ids, append);
 }
 
 void TSearchPage::MenuDispQueryClick(QAction* item) {
@@ -455,7 +501,7 @@ void TSearchPage::MenuDispQueryClick(QAction* item) {
   std::string text;
   QString bad;
   if (!ToCatalogueText(item->data().toString(), &text, &bad)) return;
-  if (const std::string* filter = search_.HistoryFilter(text)) host_.listDrinks(*filter, false);
+  if (const zestoria::TRecordedSearch* search = search_.HistorySearch(text)) runSearch(*search, false);
 }
 
 void TSearchPage::SeaAllClick() {

@@ -42,6 +42,10 @@ class TSearchPage : public QWidget {
   // The display menu.
   void All1Click();
   void Marked1Click();
+  // My Bar's listings: the drinks the shelf makes, and those missing one
+  // ingredient, the missing one named in the status line.
+  void WhatCanIMakeClick();
+  void OneAwayClick();
   void FindDrink2Click();
   void QuickSearch2Click();
   // The category handlers shared by the display menu ("D_" items: list the
@@ -86,6 +90,8 @@ class TSearchPage : public QWidget {
   // Asks with the prompt and lists the drinks whose |field| contains the
   // typed text; nothing happens on Cancel or an empty text.
   void promptAndList(const QString& caption, const QString& question, const std::string& field);
+  // Lists the drinks a recorded search finds, added to the list when |append|.
+  void runSearch(const zestoria::TRecordedSearch& search, bool append);
   // Adds the term of category item |item| (an "S_" item).
   void addSearchTerm(QAction* item);
   // Adds a term, asking AND or OR first when a term is pending.

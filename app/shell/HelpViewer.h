@@ -41,6 +41,9 @@ constexpr int HH_CLOSE_ALL = 18;
 //  400 keyboard.htm     keyboard and mouse
 //  410 menus.htm        menu reference
 //  420 saving.htm       how the recipes are kept
+//  430 mybar.htm        My Bar: the shelf
+//  440 makeable.htm     What Can I Make and One Ingredient Away
+//  450 shopping.htm     the shopping list
 enum THelpContext : quint32 {
   kHelpWelcome = 10,
   kHelpRecipePage = 100,
@@ -59,6 +62,9 @@ enum THelpContext : quint32 {
   kHelpKeyboard = 400,
   kHelpMenus = 410,
   kHelpSaving = 420,
+  kHelpMyBar = 430,
+  kHelpMakeable = 440,
+  kHelpShoppingList = 450,
 };
 
 // The context number of the main window's page |page_index| (0 Recipe,

@@ -26,6 +26,10 @@
 #include <functional>
 #include <memory>
 
+#include "bar/MyBar.h"
+#include "bar/MyBarForm.h"
+#include "bar/ShelfStore.h"
+#include "bar/ShoppingListForm.h"
 #include "catalogue/CatalogueText.h"
 #include "catalogue/RecipePage.h"
 #include "catalogue/ListItem.h"
@@ -243,7 +247,10 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent) : QMainWindo
   FormCreate(arguments);
 }
 
-TMainForm::~TMainForm() { qApp->removeEventFilter(applicationFilter_); }
+TMainForm::~TMainForm() {
+  qApp->removeEventFilter(applicationFilter_);
+  zestoria::bar::TMyBar::Unfollow(catalogue_);
+}
 
 // ---------------------------------------------------------------------------
 // Construction steps
@@ -275,6 +282,8 @@ void TMainForm::createActions() {
   MenuMark = action(QStringLiteral("Mark Drink"), QStringLiteral("mark"), recipe(&TRecipePage::MenuMarkClick));
   MenuUnmark = action(QStringLiteral("Unmark Drink"), QStringLiteral("unmark"), recipe(&TRecipePage::MenuUnmarkClick));
   MenuUnmarkAll = action(QStringLiteral("Unmark All"), QString(), recipe(&TRecipePage::MenuUnmarkAllClick));
+  MenuMyBar = action(QStringLiteral("My Bar..."), QStringLiteral("bar"), own(&TMainForm::MyBarClick));
+  MenuShoppingList = action(QStringLiteral("Shopping List..."), QString(), own(&TMainForm::ShoppingListClick));
   Contents1 = action(QStringLiteral("Contents"), QStringLiteral("help"), own(&TMainForm::Contents1Click));
   About1 = action(QStringLiteral("About..."), QString(), own(&TMainForm::About1Click));
 
@@ -311,6 +320,10 @@ void TMainForm::createMenus() {
   MenuMarks->addAction(MenuUnmark);
   MenuMarks->addAction(MenuUnmarkAll);
   MenuUnmark->setVisible(false);
+
+  MenuBar = menuBar()->addMenu(QStringLiteral("Bar"));
+  MenuBar->addAction(MenuMyBar);
+  MenuBar->addAction(MenuShoppingList);
 
   MenuHelp = menuBar()->addMenu(QStringLiteral("Help"));
   MenuHelp->addAction(Contents1);
@@ -366,6 +379,8 @@ void TMainForm::createToolBars() {
   ToolBar1->addSeparator();
   ButDisplay = AddToolButton(ToolBar1, QStringLiteral("Display"), QStringLiteral("display"), QStringLiteral("Choose the drinks to list"));
   ButPrint = AddToolButton(ToolBar1, QStringLiteral("Print"), QStringLiteral("print"), QStringLiteral("Print drinks"));
+  ToolBar1->addSeparator();
+  ButMyBar = AddToolButton(ToolBar1, QStringLiteral("My Bar"), QStringLiteral("bar"), QStringLiteral("What is on your shelf, and what it makes"));
 
   ToolBar2 = new QToolBar(recipePage_);
   ToolBar2->setGeometry(ToolBar1->geometry());
@@ -381,7 +396,8 @@ void TMainForm::createToolBars() {
       {ButPrevoius, [page] { page->ButPrevoiusClick(); }}, {ButNext, [page] { page->ButNextClick(); }},
       {ButAdd, [page] { page->ButAddClick(); }},           {ButModify, [page] { page->ButModifyClick(); }},
       {ButDelete, [page] { page->ButDeleteClick(); }},     {ButDisplay, [this] { ButDisplayClick(); }},
-      {ButPrint, [this] { ButPrintClick(); }},             {ButtonCommit, [page] { page->ButtonCommitClick(); }},
+      {ButPrint, [this] { ButPrintClick(); }},             {ButMyBar, [this] { MyBarClick(); }},
+      {ButtonCommit, [page] { page->ButtonCommitClick(); }},
       {ButtonCancel, [page] { page->ButtonCancelClick(); }}};
   for (const auto& [button, handler] : handlers) {
     button->setFocusPolicy(Qt::NoFocus);
@@ -442,6 +458,7 @@ void TMainForm::FormCreate(const QStringList& arguments) {
     throw;
   }
   startingUp_ = false;
+  loadBar();
 
   if (!arguments.value(1).isEmpty()) Guarded([this, &arguments] { importDrinks(arguments.value(1), false); });
   saveDatabase();
@@ -554,6 +571,71 @@ void TMainForm::popUpListMenu(const QPoint& global) { ListPopUp->popup(global); 
 void TMainForm::showRecipePage() { TabForm->setCurrentWidget(recipePage_); }
 
 void TMainForm::listDrinks(const std::string& filter, bool append) { recipePage_->fillList(filter, append); }
+
+void TMainForm::listDrinkIds(const std::vector<int32_t>& ids, bool append,
+                             std::unordered_map<int32_t, QString> notes) {
+  // The listing by ids leaves the cursor without a filter.
+  recipePage_->listDrinks(ids, append, std::move(notes));
+}
+
+// ---------------------------------------------------------------------------
+// My Bar
+
+void TMainForm::loadBar() {
+  const QString file = programDir_ + QString::fromLatin1(zestoria::bar::kVocabularyFileName);
+  try {
+    bar_ = zestoria::bar::TMyBar::LoadFile(QFile::encodeName(file).toStdString());
+  } catch (const std::exception& error) {
+    // The window works on without My Bar; its commands tell why.
+    barError_ = QStringLiteral("My Bar is not available: ") + QString::fromStdString(error.what());
+    return;
+  }
+  THourglass hourglass;
+  bar_->Follow(catalogue_);
+  // A file without a shelf starts with the staples at hand.
+  try {
+    if (zestoria::bar::HasShelfTable(catalogue_)) bar_->SetStoredShelfNames(zestoria::bar::LoadShelfNames(catalogue_));
+  } catch (const std::exception& error) {
+    Platform().Error(QStringLiteral("The shelf can not be read.\n\r") + QString::fromStdString(error.what()));
+  }
+}
+
+zestoria::bar::TMyBar& TMainForm::bar() {
+  if (!bar_) throw std::runtime_error(barError_.toStdString());
+  return *bar_;
+}
+
+void TMainForm::storeShelf() {
+  try {
+    zestoria::bar::SaveShelfNames(catalogue_, bar().StoredShelfNames());
+  } catch (const std::exception& error) {
+    Platform().Error(QString::fromStdString(error.what()));
+  }
+}
+
+TMyBarForm& TMainForm::myBarForm() {
+  if (!myBarForm_) myBarForm_ = new TMyBarForm(bar(), [this] { storeShelf(); }, this);
+  else myBarForm_->refresh();
+  return *myBarForm_;
+}
+
+void TMainForm::MyBarClick() { myBarForm().exec(); }
+
+void TMainForm::ShoppingListClick() {
+  zestoria::bar::TMyBar& shelf = bar();
+  const std::vector<int32_t> marked = markedDrinkIds();
+  if (marked.empty()) {
+    Platform().Warning(QStringLiteral("There are no marked drinks"));
+    return;
+  }
+  QString text;
+  {
+    const TKeptFilter kept(catalogue_.DrinkTable());
+    text = ShoppingListText(shelf, catalogue_, marked);
+  }
+  TShoppingListForm list(text, this);
+  list.exec();
+}
 
 // ---------------------------------------------------------------------------
 // Pages

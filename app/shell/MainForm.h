@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "printing/PrintDialogForm.h"
@@ -24,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class QWidget;
 class TInformationPage;
+class TMyBarForm;
 class TRecipePage;
 class TSearchPage;
 
@@ -82,6 +84,11 @@ class TMainForm : public QMainWindow, public TPageHost {
   void popUpListMenu(const QPoint& global) override;
   void showRecipePage() override;
   void listDrinks(const std::string& filter, bool append) override;
+  void listDrinkIds(const std::vector<int32_t>& ids, bool append,
+                    std::unordered_map<int32_t, QString> notes = {}) override;
+  zestoria::bar::TMyBar& bar() override;
+  // The My Bar window, made on first use and kept; refreshed from the shelf.
+  TMyBarForm& myBarForm();
 
   // ---- State read by the tests ----
   // The word of the mode, as the status line shows it.
@@ -114,6 +121,11 @@ class TMainForm : public QMainWindow, public TPageHost {
   // imports element 1 (no import question), then restores the window and
   // brings it to the front.
   void ToFront(const QStringList& arguments);
+  // My Bar: Bar > "My Bar..." and the toolbar's "My Bar" open the shelf's
+  // check list; Bar > "Shopping List..." shows what the marked drinks need
+  // and the shelf lacks.
+  void MyBarClick();
+  void ShoppingListClick();
   // Printing: File > "Print Drink", "Print Marked", "Print List" and the
   // same three in the print button's menu.
   void MenuPrintDrinkClick();
@@ -145,6 +157,13 @@ class TMainForm : public QMainWindow, public TPageHost {
   std::vector<int32_t> listedDrinkIds() const;
   std::vector<int32_t> markedDrinkIds();
 
+  // Reads the vocabulary beside the program, indexes every drink and loads
+  // the shelf; a fault is kept for the bar's commands to report.
+  void loadBar();
+  // Stores the shelf in the catalogue file (a lasting change); a failure is
+  // shown in an error box.
+  void storeShelf();
+
   // The help topic of the page on show.
   void showPageHelp();
   // The shared body of the print commands: with a printer installed, sets
@@ -165,6 +184,11 @@ class TMainForm : public QMainWindow, public TPageHost {
   // What the next print covers; set by the print commands.
   TPrintScope printScope_ = TPrintScope::None;
   TThePrintDialog* ThePrintDialog = nullptr;
+  // My Bar; null (with the reason in barError_) when the vocabulary could
+  // not be read.
+  std::unique_ptr<zestoria::bar::TMyBar> bar_;
+  QString barError_;
+  TMyBarForm* myBarForm_ = nullptr;
 
   // ---- Pages, menus, toolbars and status line ----
   QTabWidget* TabForm = nullptr;
@@ -180,6 +204,7 @@ class TMainForm : public QMainWindow, public TPageHost {
   QToolButton* ButDelete = nullptr;
   QToolButton* ButDisplay = nullptr;
   QToolButton* ButPrint = nullptr;
+  QToolButton* ButMyBar = nullptr;
   QToolBar* ToolBar2 = nullptr;  // the editing toolbar
   QToolButton* ButtonCommit = nullptr;
   QToolButton* ButtonCancel = nullptr;
@@ -205,6 +230,9 @@ class TMainForm : public QMainWindow, public TPageHost {
   QAction* MenuMark = nullptr;
   QAction* MenuUnmark = nullptr;
   QAction* MenuUnmarkAll = nullptr;
+  QMenu* MenuBar = nullptr;
+  QAction* MenuMyBar = nullptr;
+  QAction* MenuShoppingList = nullptr;
   QMenu* MenuHelp = nullptr;
   QAction* Contents1 = nullptr;
   QAction* About1 = nullptr;

@@ -5,13 +5,20 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "catalogue/Drink.h"
 #include "catalogue/DrinkCatalogue.h"
 
 class QPoint;
+
+namespace zestoria::bar {
+class TMyBar;
+}
 
 using zestoria::TDrink;
 using zestoria::TDrinkCatalogue;
@@ -62,4 +69,12 @@ class TPageHost {
   virtual void showRecipePage() = 0;
   // Lists the drinks |filter| accepts, added to the list when |append|.
   virtual void listDrinks(const std::string& filter, bool append) = 0;
+  // Lists the drinks with the ids |ids| (see TRecipePage::listDrinks).
+  virtual void listDrinkIds(const std::vector<int32_t>& ids, bool append,
+                            std::unordered_map<int32_t, QString> notes = {}) = 0;
+
+  // My Bar: the vocabulary, the index of the drinks' needs and the shelf.
+  // Throws, naming the file and the fault, when the vocabulary could not be
+  // read at start-up.
+  virtual zestoria::bar::TMyBar& bar() = 0;
 };

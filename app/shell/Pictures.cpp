@@ -34,7 +34,7 @@ const QStringList& ToolIconNames() {
   static const QStringList names = {
       "add",     "modify", "commit", "cancel", "delete", "first", "prior",
       "next",    "last",   "display", "search", "print", "help",  "mark",
-      "unmark",  "copy",   "paste",  "import", "exit",  "find"};
+      "unmark",  "copy",   "paste",  "import", "exit",  "find",  "bar"};
   return names;
 }
 

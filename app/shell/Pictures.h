@@ -28,7 +28,7 @@ QPixmap GlassPicture(int code);
 // A toolbar and menu icon with 16 x 16 and 24 x 24 renderings. Names: "add",
 // "modify", "commit", "cancel", "delete", "first", "prior", "next", "last",
 // "display", "search", "print", "help", "mark", "unmark", "copy", "paste",
-// "import", "exit", "find". An unknown name gives a null icon.
+// "import", "exit", "find", "bar". An unknown name gives a null icon.
 QIcon ToolIcon(const QString& name);
 
 // The splash picture, 322 x 217; its upper left and lower right corners stay

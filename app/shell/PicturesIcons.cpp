@@ -202,6 +202,16 @@ void Print(I& i) {
   i.p.drawEllipse(QPointF(17.8, 11.4), 1.1, 1.1);
 }
 
+void Bar(I& i) {
+  // A bottle: My Bar's shelf.
+  QPainterPath bottle = I::Polygon({{10, 2.5}, {14, 2.5}, {14, 8}, {17.5, 11.5}, {17.5, 21.5},
+                                    {6.5, 21.5}, {6.5, 11.5}, {10, 8}});
+  i.Fill(bottle, kGreen);
+  QPainterPath label;
+  label.addRect(QRectF(8.5, 13.5, 7, 5));
+  i.Fill(label, kPaper);
+}
+
 void Box(I& i) {
   i.p.setPen(i.Pen(kBlue, i.line));
   i.p.setBrush(kPaper);
@@ -268,7 +278,8 @@ bool PaintToolIcon(QPainter& p, const QString& name, int size) {
       {"delete", Delete}, {"first", First},   {"prior", Prior},   {"next", Next},
       {"last", Last},     {"display", Display}, {"search", Search}, {"print", Print},
       {"help", Help},     {"mark", Mark},     {"unmark", Unmark}, {"copy", Copy},
-      {"paste", Paste},   {"import", Import}, {"exit", Exit},     {"find", Find}};
+      {"paste", Paste},   {"import", Import}, {"exit", Exit},     {"find", Find},
+      {"bar", Bar}};
   auto draw = kIcons.value(name);
   if (!draw) return false;
   p.save();

@@ -134,6 +134,9 @@ class MainFormTest : public ::testing::Test {
       catalogue.SaveDatabase();
     }
     fileBeforeStart = FileBytes(databasePath);
+    // The ingredient vocabulary lies beside the program.
+    std::filesystem::copy_file(ZESTORIA_APP_DIR "/ingredients.json", folder.Path("ingredients.json"),
+                               std::filesystem::copy_options::overwrite_existing);
     form = std::make_unique<TMainForm>(QStringList(QString::fromStdString(folder.Path("zestoria"))));
     form->show();
   }

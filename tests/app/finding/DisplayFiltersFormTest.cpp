@@ -62,8 +62,9 @@ TEST_F(DisplayMenuFormTest, MenuHoldsEveryItemInOrder) {
   for (QAction* action : WindowUi().displayPopUp->actions())
     top << (action->isSeparator() ? QStringLiteral("-") : action->text());
   // Further entries (the recorded searches) may follow the categories.
-  EXPECT_EQ(top.mid(0, 13), QStringList({"All Drinks", "Marked Drinks", "-", "Find Drink...", "Quick Search...", "-", "Liquors",
-                              "Liqueurs", "Ingredients", "Type", "Glassware", "Season", "Temperature"}));
+  EXPECT_EQ(top.mid(0, 16), QStringList({"All Drinks", "Marked Drinks", "-", "What Can I Make", "One Ingredient Away", "-",
+                                         "Find Drink...", "Quick Search...", "-", "Liquors", "Liqueurs", "Ingredients",
+                                         "Type", "Glassware", "Season", "Temperature"}));
   for (const TDisplaySubmenu& submenu : DisplaySubmenus()) {
     QMenu* menu = WindowUi().displayPopUp->findChild<QMenu*>(QString::fromLatin1(submenu.name));
     ASSERT_NE(menu, nullptr) << submenu.name;
@@ -87,11 +88,26 @@ TEST_F(DisplayMenuFormTest, EveryCategoryItemFiltersTheList) {
   EXPECT_TRUE(platform.Messages(QStringLiteral("Error")).isEmpty());
 }
 
-TEST_F(DisplayMenuFormTest, GinListsEveryIngredientMentioningIt) {
+// The ingredient items list the drinks with a line the recogniser names
+// that ingredient: the letters "gin" in Ginger Ale or Sloe Gin are no gin.
+TEST_F(DisplayMenuFormTest, GinListsOnlyTheDrinksWithGin) {
   Item("D_Liquor_Gin")->trigger();
-  EXPECT_EQ(Sorted(ListedIds()), std::vector<int32_t>({11, 12, 13}));  // GIN, Ginger Ale, Sloe Gin
+  EXPECT_EQ(ListedIds(), std::vector<int32_t>({11}));  // GIN; not Ginger Ale, not Sloe Gin
   EXPECT_EQ(form->modeWord(), QStringLiteral("Browse"));
   EXPECT_EQ(Recipe().selectedIndex(), 0);
+  EXPECT_EQ(form->statusText(2), QStringLiteral("1 of 1"));
+  Item("D_Ingred_GingerAle")->trigger();
+  EXPECT_EQ(ListedIds(), std::vector<int32_t>({12}));
+  Item("D_Liqueur_SloeGin")->trigger();
+  EXPECT_EQ(ListedIds(), std::vector<int32_t>({13}));
+  Item("D_Liquor_Whisky")->trigger();  // Scotch is a whiskey
+  EXPECT_EQ(ListedIds(), std::vector<int32_t>({12}));
+  // Lemon and Lime are the fruit in any form: juice and cuts.
+  Item("D_Ingred_Lime")->trigger();
+  EXPECT_EQ(ListedIds(), std::vector<int32_t>({14}));
+  // Soda and Seltzer are club soda: the six fixture drinks have "2 oz Soda".
+  Item("D_Ingred_Seltze")->trigger();
+  EXPECT_EQ(Sorted(ListedIds()), std::vector<int32_t>({1, 2, 3, 5, 9, 10}));
 
   Item("D_Type_Fizz")->trigger();
   EXPECT_EQ(ListedIds(), std::vector<int32_t>({11}));

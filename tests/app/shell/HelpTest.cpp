@@ -113,6 +113,8 @@ TEST_F(BuiltHelpTest, EveryContextNumberOpensItsTopic) {
       {kHelpPrinting, "printing.htm"},   {kHelpSearchPage, "search.htm"},
       {kHelpInformationPage, "information.htm"}, {kHelpKeyboard, "keyboard.htm"},
       {kHelpMenus, "menus.htm"},         {kHelpSaving, "saving.htm"},
+      {kHelpMyBar, "mybar.htm"},         {kHelpMakeable, "makeable.htm"},
+      {kHelpShoppingList, "shopping.htm"},
   };
   for (const auto& [context, topic] : map) {
     EXPECT_EQ(help_->TopicOfContext(context), QString::fromLatin1(topic)) << context;

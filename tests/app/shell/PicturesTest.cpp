@@ -16,7 +16,7 @@ namespace {
 const char* const kToolIcons[] = {"add",    "modify", "commit", "cancel", "delete",
                                   "first",  "prior",  "next",   "last",   "display",
                                   "search", "print",  "help",   "mark",   "unmark",
-                                  "copy",   "paste",  "import", "exit",   "find"};
+                                  "copy",   "paste",  "import", "exit",   "find",   "bar"};
 
 // Share of pixels that are not fully transparent.
 double Coverage(const QImage& image) {
