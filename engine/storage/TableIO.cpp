@@ -306,13 +306,19 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
   const TRecordListEntry entry = list[static_cast<size_t>(pos)];
-  record_image_.resize(static_cast<size_t>(record_size_));
-  io.ReadBuffer(entry.DataPos, record_image_.data(), record_size_);
   // The decoded fields come from the cache while the stored image is the
-  // one they were decoded from; else they are decoded into decoded_image_,
-  // which is kept when it holds every field.
+  // one they were decoded from (a tracked image says so without reading
+  // it); else they are decoded into decoded_image_, which is kept when it
+  // holds every field.
+  const TMemoryStream* tracked = io.TrackedImage();
   const uint8_t* decoded =
-      decoded_cache_->FindRecord(entry.DataPos, record_image_.data(), record_size_);
+      decoded_cache_->FindRecordUnchanged(entry.DataPos, record_size_, tracked);
+  if (decoded == nullptr) {
+    record_image_.resize(static_cast<size_t>(record_size_));
+    io.ReadBuffer(entry.DataPos, record_image_.data(), record_size_);
+    decoded = decoded_cache_->FindRecord(entry.DataPos, record_image_.data(), record_size_,
+                                         tracked);
+  }
   bool whole = true;
   bool any_encrypted = false;
   if (decoded == nullptr) decoded_image_ = record_image_;
@@ -345,7 +351,7 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
   }
   if (decoded == nullptr && whole && any_encrypted)
     decoded_cache_->StoreRecord(entry.DataPos, record_image_.data(), decoded_image_.data(),
-                                record_size_);
+                                record_size_, tracked);
 }
 
 void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_no) {
@@ -379,13 +385,24 @@ void TTinyTableIO::ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int fie
   dest->SetSize(width);
   const int64_t value_pos = int64_t{data_pos} + offset;
   uint8_t* value = dest->Memory();
+  TDecodedCache& cache = *decoded_cache_;
+  const TMemoryStream* tracked = io.TrackedImage();
+  const bool by_record = record_no >= 0 && width <= TDecodedCache::kMaxKeyWidth;
+  if (encrypted && by_record) {
+    // Kept for this record's stored bytes, and none of them changed since.
+    const uint8_t* known = cache.FindKeyUnchanged(field_no, record_no, value_pos, width, tracked);
+    if (known != nullptr) {
+      std::memcpy(value, known, static_cast<size_t>(width));
+      dest->SetPosition(0);
+      return;
+    }
+  }
   io.ReadBuffer(value_pos, value, width);
   if (encrypted && width > 0) {
     // Decoded before from these very stored bytes: by a record read, or
     // by an earlier comparison.
-    TDecodedCache& cache = *decoded_cache_;
-    const bool by_record = record_no >= 0 && width <= TDecodedCache::kMaxKeyWidth;
-    const uint8_t* known = by_record ? cache.FindKey(field_no, record_no, value, width) : nullptr;
+    const uint8_t* known =
+        by_record ? cache.FindKey(field_no, record_no, value, width, tracked) : nullptr;
     if (known != nullptr) {
       std::memcpy(value, known, static_cast<size_t>(width));
       dest->SetPosition(0);
@@ -394,14 +411,14 @@ void TTinyTableIO::ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int fie
     known = cache.FindRecordField(data_pos, offset, value, width);
     if (known == nullptr) known = cache.FindField(value_pos, value, width);
     if (known != nullptr) {
-      if (by_record) cache.StoreKey(field_no, record_no, value, known, width);
+      if (by_record) cache.StoreKey(field_no, record_no, value_pos, value, known, width, tracked);
       std::memcpy(value, known, static_cast<size_t>(width));
     } else if (width <= TDecodedCache::kMaxFieldWidth) {
       uint8_t stored[TDecodedCache::kMaxFieldWidth];
       std::memcpy(stored, value, static_cast<size_t>(width));
       io.DecodeBuffer(value, value, encrypted, width);
       if (by_record)
-        cache.StoreKey(field_no, record_no, stored, value, width);
+        cache.StoreKey(field_no, record_no, value_pos, stored, value, width, tracked);
       else
         cache.StoreField(value_pos, stored, value, width);
     } else {
