@@ -81,6 +81,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0 || position_ < 0) return 0;
   int64_t end = position_ + count;
+  if (tracking_) NoteChange(position_, count);
   if (end > Size()) data_.resize(static_cast<size_t>(end));
   std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
   position_ = end;
@@ -99,11 +100,16 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TMemoryStream::SetSize(int64_t size) {
   if (size < 0) size = 0;
+  if (tracking_) {
+    if (size < Size()) NoteWholeChange();  // bytes cut off may come back as zeros
+    else if (size > Size()) NoteChange(Size(), size - Size());
+  }
   data_.resize(static_cast<size_t>(size));
   if (position_ > size) position_ = size;
 }
 
 void TMemoryStream::Clear() {
+  if (tracking_) NoteWholeChange();
   data_.clear();
   position_ = 0;
 }
@@ -112,8 +118,39 @@ void TMemoryStream::LoadFromFile(const std::string& file_name) {
   TFileStream file(file_name, TFileAccess::faRead);
   std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
   file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  if (tracking_) NoteWholeChange();
   data_ = std::move(bytes);
   position_ = 0;
+}
+
+namespace {
+
+// Stamps are unique in the process, so a stamp noted on one stream is never
+// taken for a later one of another stream at the same address.
+std::atomic<uint64_t> last_change_stamp{0};
+
+uint64_t NextChangeStamp() { return last_change_stamp.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+}  // namespace
+
+void TMemoryStream::EnableChangeTracking() {
+  if (tracking_) return;
+  tracking_ = true;
+  NoteWholeChange();
+}
+
+void TMemoryStream::NoteChange(int64_t pos, int64_t size) {
+  stamp_ = NextChangeStamp();
+  const size_t first = static_cast<size_t>(pos >> kChangePageShift);
+  const size_t last = static_cast<size_t>((pos + size - 1) >> kChangePageShift);
+  if (last >= page_stamps_.size()) page_stamps_.resize(last + 1, 0);
+  for (size_t page = first; page <= last; ++page) page_stamps_[page] = stamp_;
+}
+
+void TMemoryStream::NoteWholeChange() {
+  stamp_ = NextChangeStamp();
+  whole_stamp_ = stamp_;
+  page_stamps_.clear();
 }
 
 void TMemoryStream::SaveToFile(const std::string& file_name) {

@@ -55,8 +55,39 @@ class TMemoryStream : public TStream {
 
   // Empties the stream and sets the position to 0.
   void Clear();
-  uint8_t* Memory() { return data_.data(); }
+  // The bytes, for writing through: with change tracking on, taking them
+  // counts as a change of every byte. Readers use Bytes().
+  uint8_t* Memory() {
+    if (tracking_) NoteWholeChange();
+    return data_.data();
+  }
   const std::vector<uint8_t>& Bytes() const { return data_; }
+
+  // ---- Change tracking (off until enabled) ----
+  // Once enabled, every change of the bytes (a write, a resize, a load,
+  // handing out Memory()) takes the next change stamp from one counter of
+  // the process, and each page of kChangePageSize bytes keeps the stamp of
+  // its last change. A reader that notes ChangeStamp() beside what it read
+  // can later tell without reading whether those bytes may have changed.
+  static constexpr int kChangePageShift = 8;
+  static constexpr int64_t kChangePageSize = int64_t{1} << kChangePageShift;
+  void EnableChangeTracking();
+  bool TracksChanges() const { return tracking_; }
+  // The stamp of the latest change (a stamp taken now is never older than
+  // any change already made).
+  uint64_t ChangeStamp() const { return stamp_; }
+  // True when changes are tracked and no byte of |size| bytes at |pos| has
+  // changed after |stamp|.
+  bool UnchangedSince(int64_t pos, int64_t size, uint64_t stamp) const {
+    if (!tracking_ || stamp < whole_stamp_ || pos < 0 || size < 0) return false;
+    if (size == 0) return true;
+    const size_t first = static_cast<size_t>(pos >> kChangePageShift);
+    const size_t last = static_cast<size_t>((pos + size - 1) >> kChangePageShift);
+    const size_t known = page_stamps_.size();
+    for (size_t page = first; page <= last && page < known; ++page)
+      if (page_stamps_[page] > stamp) return false;
+    return true;
+  }
 
   // Replaces the contents with the whole file; throws EFOpenError.
   void LoadFromFile(const std::string& file_name);
@@ -70,8 +101,15 @@ class TMemoryStream : public TStream {
   void SaveToFile(const std::string& file_name);
 
  private:
+  void NoteChange(int64_t pos, int64_t size);
+  void NoteWholeChange();
+
   std::vector<uint8_t> data_;
   int64_t position_ = 0;
+  bool tracking_ = false;
+  uint64_t stamp_ = 0;
+  uint64_t whole_stamp_ = 0;           // the last change of every byte
+  std::vector<uint64_t> page_stamps_;  // by page; pages past the end unchanged
 };
 
 // How a file stream is opened.

@@ -1,5 +1,6 @@
 #include "storage/BlobStream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -13,11 +14,25 @@ namespace {
 // Decodes the blob whose descriptor lies at |pos| into |dest|, as
 // ReadFieldValueAt does. With a cache, a value decoded before is copied
 // from it when the descriptor and the stored bytes in the image are still
-// exactly those it was decoded from; otherwise the value is decoded and kept.
+// exactly those it was decoded from (a tracked image tells so without
+// reading them); otherwise the value is decoded and kept.
 void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest, int64_t pos,
                    bool compressed, bool encrypted) {
   if (cache == nullptr || (!compressed && !encrypted)) {
     io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
+    return;
+  }
+  auto serve = [dest](const TDecodedCache::TBlob& cached) {
+    const std::vector<uint8_t>& value = cached.Decoded;
+    dest->SetSize(static_cast<int64_t>(value.size()));
+    if (!value.empty()) std::memcpy(dest->Memory(), value.data(), value.size());
+    dest->SetPosition(0);
+  };
+  const TMemoryStream* tracked = io.TrackedImage();
+  TDecodedCache::TBlob* cached = cache->FindBlob(pos);
+  if (cached != nullptr && cached->Compressed == compressed && cached->Encrypted == encrypted &&
+      TDecodedCache::BlobUnchanged(*cached, pos, tracked)) {
+    serve(*cached);
     return;
   }
   thread_local std::vector<uint8_t> stored;
@@ -27,18 +42,23 @@ void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest,
   blob.DecodeFrom(descriptor_bytes);
   const bool in_image = blob.BlobPos >= 0 && blob.BlobSize >= 0 &&
                         blob.BlobSize <= io.ImageSize() - blob.BlobPos;
-  const TDecodedCache::TBlob* cached = cache->FindBlob(pos);
   if (in_image && cached != nullptr && cached->BlobPos == blob.BlobPos &&
       cached->Stored.size() == static_cast<size_t>(blob.BlobSize) &&
       cached->Compressed == compressed && cached->Encrypted == encrypted) {
-    stored.resize(static_cast<size_t>(blob.BlobSize));
-    io.ReadBuffer(blob.BlobPos, stored.data(), blob.BlobSize);
+    // An encoded blob is compared with its padding, which an update that
+    // keeps the block relies on.
+    const bool whole_block = cached->Encoded && cached->Written >= blob.BlobSize &&
+                             cached->Written <= io.ImageSize() - blob.BlobPos;
+    const int64_t n = whole_block ? cached->Written : blob.BlobSize;
+    stored.resize(static_cast<size_t>(n));
+    io.ReadBuffer(blob.BlobPos, stored.data(), n);
     if (blob.BlobSize == 0 ||
-        std::memcmp(stored.data(), cached->Stored.data(), stored.size()) == 0) {
-      const std::vector<uint8_t>& value = cached->Decoded;
-      dest->SetSize(static_cast<int64_t>(value.size()));
-      if (!value.empty()) std::memcpy(dest->Memory(), value.data(), value.size());
-      dest->SetPosition(0);
+        std::memcmp(stored.data(), cached->Stored.data(), cached->Stored.size()) == 0) {
+      cached->Encoded =
+          whole_block && std::all_of(stored.begin() + blob.BlobSize, stored.end(),
+                                     [](uint8_t byte) { return byte == 0; });
+      cached->Stamp = StampOf(tracked);
+      serve(*cached);
       return;
     }
   }
@@ -48,6 +68,7 @@ void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest,
   entry.BlobPos = blob.BlobPos;
   entry.Compressed = compressed;
   entry.Encrypted = encrypted;
+  entry.Stamp = StampOf(tracked);
   entry.Stored.resize(static_cast<size_t>(blob.BlobSize));
   io.ReadBuffer(blob.BlobPos, entry.Stored.data(), blob.BlobSize);
   const int64_t size = dest->Size();

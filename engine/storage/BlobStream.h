@@ -25,6 +25,11 @@ class TOptimBlobStream : public TMemoryStream {
   void SetLoadInfo(int64_t pos, bool encrypted, bool compressed);
   // True once the content is the value (loaded, written or resized).
   bool Loaded() const { return loaded_; }
+  // What SetLoadInfo named (the pending value while not Loaded()).
+  int64_t LoadPos() const { return pos_; }
+  bool LoadEncrypted() const { return encrypted_; }
+  bool LoadCompressed() const { return compressed_; }
+  const TTableStorageHost* Host() const { return host_; }
   // Loads the value now when a load is pending.
   void EnsureLoaded();
   // Lets loads reuse (and fill) a table storage's cache of decoded values;

@@ -3,8 +3,15 @@
 // is served only while the image still holds exactly those stored bytes at
 // the same place, so a write by anyone (this table storage, another cursor,
 // another database object on the same image, another process on the same
-// file) is never answered with a stale value: the caller reads the stored
-// bytes, and the cache only spares it the decryption and decompression.
+// file) is never answered with a stale value.
+//
+// Two ways tell that the stored bytes are still those: a memory image
+// tracks its changes (TMemoryStream's change stamps), so an entry noted
+// with the stamp of the moment it was kept is served without reading
+// anything while none of its bytes changed since (the Find...Unchanged
+// calls); a changed page only sends its entries back to the comparison.
+// A disk image, which another process may change unseen, is always read
+// and its stored bytes compared with the kept ones.
 //
 // Memory is bounded: when an entry would take the cache over its budget,
 // everything is dropped and filling starts again.
@@ -19,7 +26,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Streams.h"
+
 namespace tinydb {
+
+// The change stamp of |image| now, 0 without one (an entry stamped 0 is
+// never taken as unchanged).
+inline uint64_t StampOf(const TMemoryStream* image) {
+  return image != nullptr ? image->ChangeStamp() : 0;
+}
 
 class TDecodedCache {
  public:
@@ -33,15 +48,23 @@ class TDecodedCache {
 
   // The decoded image of the record whose image lies at |data_pos| when the
   // cached stored image equals |stored| (|size| bytes); null otherwise.
-  const uint8_t* FindRecord(int64_t data_pos, const uint8_t* stored, int size) const;
+  // A match notes |image|'s stamp on the entry.
+  const uint8_t* FindRecord(int64_t data_pos, const uint8_t* stored, int size,
+                            const TMemoryStream* image = nullptr);
+  // The decoded image of the record at |data_pos| (|size| bytes) when
+  // |image| (may be null) shows that none of its stored bytes changed since
+  // it was kept; null otherwise.
+  const uint8_t* FindRecordUnchanged(int64_t data_pos, int size,
+                                     const TMemoryStream* image) const;
   // The decoded bytes of the field at |offset| (|width| bytes) of the cached
   // record at |data_pos|, when its stored bytes equal |stored|; null
   // otherwise.
   const uint8_t* FindRecordField(int64_t data_pos, int offset, const uint8_t* stored,
                                  int width) const;
   // Keeps |decoded| as the decoding of the record image |stored| at
-  // |data_pos| (both |size| bytes).
-  void StoreRecord(int64_t data_pos, const uint8_t* stored, const uint8_t* decoded, int size);
+  // |data_pos| (both |size| bytes), which |image| (may be null) holds now.
+  void StoreRecord(int64_t data_pos, const uint8_t* stored, const uint8_t* decoded, int size,
+                   const TMemoryStream* image = nullptr);
 
   // ---- Single fixed-width values (key comparisons) ----
 
@@ -61,11 +84,22 @@ class TDecodedCache {
   static constexpr int kMaxKeyWidth = 8;
   // The decoded bytes of field |field_no| (|width| bytes) of record
   // |record_no| when its cached stored bytes equal |stored|; null otherwise.
-  const uint8_t* FindKey(int field_no, int32_t record_no, const uint8_t* stored,
-                         int width) const;
-  // Keeps a value of at most kMaxKeyWidth bytes; wider ones are ignored.
+  // A match notes |image|'s stamp on the entry.
+  const uint8_t* FindKey(int field_no, int32_t record_no, const uint8_t* stored, int width,
+                         const TMemoryStream* image = nullptr);
+  // The same value, kept for stored bytes at |pos|, when |image| shows they
+  // did not change since; null otherwise.
+  const uint8_t* FindKeyUnchanged(int field_no, int32_t record_no, int64_t pos, int width,
+                                  const TMemoryStream* image) const;
+  // Keeps a value of at most kMaxKeyWidth bytes, stored at |pos|; wider
+  // ones are ignored.
+  void StoreKey(int field_no, int32_t record_no, int64_t pos, const uint8_t* stored,
+                const uint8_t* decoded, int width, const TMemoryStream* image);
+  // The same, untracked (compared on every use).
   void StoreKey(int field_no, int32_t record_no, const uint8_t* stored, const uint8_t* decoded,
-                int width);
+                int width) {
+    StoreKey(field_no, record_no, 0, stored, decoded, width, nullptr);
+  }
 
   // ---- Blob values ----
 
@@ -75,12 +109,23 @@ class TDecodedCache {
     int64_t BlobPos = 0;
     bool Compressed = false;
     bool Encrypted = false;
+    // Written by this engine from Decoded: the stored bytes are Decoded's
+    // encoding, followed by the block's zero padding, Written bytes in all.
+    bool Encoded = false;
+    int64_t Written = 0;
+    uint64_t Stamp = 0;  // the image's change stamp when last known equal
     std::vector<uint8_t> Stored;
     std::vector<uint8_t> Decoded;
   };
   // The cached blob whose descriptor lies at |descriptor_pos|, or null.
-  // The caller checks it against the image before using Decoded.
-  const TBlob* FindBlob(int64_t descriptor_pos) const;
+  // The caller checks it against the image before using Decoded (and
+  // restamps it after a successful comparison).
+  TBlob* FindBlob(int64_t descriptor_pos);
+  // True when |image| shows that neither the descriptor at
+  // |descriptor_pos| nor the stored bytes of |blob| (Written of them for
+  // an encoded blob) changed since it was stamped.
+  static bool BlobUnchanged(const TBlob& blob, int64_t descriptor_pos,
+                            const TMemoryStream* image);
   void StoreBlob(int64_t descriptor_pos, TBlob blob);
 
   // Forgets everything.
@@ -92,6 +137,7 @@ class TDecodedCache {
  private:
   struct TRecord {
     int Size = 0;
+    uint64_t Stamp = 0;
     std::vector<uint8_t> Bytes;  // stored image, then decoded image
   };
   struct TField {
@@ -103,6 +149,8 @@ class TDecodedCache {
     uint8_t Width = 0;  // 0 = empty
     uint8_t Stored[kMaxKeyWidth];
     uint8_t Decoded[kMaxKeyWidth];
+    int32_t Pos = 0;  // of the stored bytes (image positions are 32-bit)
+    uint64_t Stamp = 0;
   };
   static constexpr size_t kEntryCharge = 64;  // map node and bookkeeping
   // Makes room for |bytes| more; drops everything when they do not fit.

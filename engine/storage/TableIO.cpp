@@ -306,13 +306,19 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
   const TRecordListEntry entry = list[static_cast<size_t>(pos)];
-  record_image_.resize(static_cast<size_t>(record_size_));
-  io.ReadBuffer(entry.DataPos, record_image_.data(), record_size_);
   // The decoded fields come from the cache while the stored image is the
-  // one they were decoded from; else they are decoded into decoded_image_,
-  // which is kept when it holds every field.
+  // one they were decoded from (a tracked image says so without reading
+  // it); else they are decoded into decoded_image_, which is kept when it
+  // holds every field.
+  const TMemoryStream* tracked = io.TrackedImage();
   const uint8_t* decoded =
-      decoded_cache_->FindRecord(entry.DataPos, record_image_.data(), record_size_);
+      decoded_cache_->FindRecordUnchanged(entry.DataPos, record_size_, tracked);
+  if (decoded == nullptr) {
+    record_image_.resize(static_cast<size_t>(record_size_));
+    io.ReadBuffer(entry.DataPos, record_image_.data(), record_size_);
+    decoded = decoded_cache_->FindRecord(entry.DataPos, record_image_.data(), record_size_,
+                                         tracked);
+  }
   bool whole = true;
   bool any_encrypted = false;
   if (decoded == nullptr) decoded_image_ = record_image_;
@@ -345,7 +351,7 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
   }
   if (decoded == nullptr && whole && any_encrypted)
     decoded_cache_->StoreRecord(entry.DataPos, record_image_.data(), decoded_image_.data(),
-                                record_size_);
+                                record_size_, tracked);
 }
 
 void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_no) {
@@ -379,13 +385,24 @@ void TTinyTableIO::ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int fie
   dest->SetSize(width);
   const int64_t value_pos = int64_t{data_pos} + offset;
   uint8_t* value = dest->Memory();
+  TDecodedCache& cache = *decoded_cache_;
+  const TMemoryStream* tracked = io.TrackedImage();
+  const bool by_record = record_no >= 0 && width <= TDecodedCache::kMaxKeyWidth;
+  if (encrypted && by_record) {
+    // Kept for this record's stored bytes, and none of them changed since.
+    const uint8_t* known = cache.FindKeyUnchanged(field_no, record_no, value_pos, width, tracked);
+    if (known != nullptr) {
+      std::memcpy(value, known, static_cast<size_t>(width));
+      dest->SetPosition(0);
+      return;
+    }
+  }
   io.ReadBuffer(value_pos, value, width);
   if (encrypted && width > 0) {
     // Decoded before from these very stored bytes: by a record read, or
     // by an earlier comparison.
-    TDecodedCache& cache = *decoded_cache_;
-    const bool by_record = record_no >= 0 && width <= TDecodedCache::kMaxKeyWidth;
-    const uint8_t* known = by_record ? cache.FindKey(field_no, record_no, value, width) : nullptr;
+    const uint8_t* known =
+        by_record ? cache.FindKey(field_no, record_no, value, width, tracked) : nullptr;
     if (known != nullptr) {
       std::memcpy(value, known, static_cast<size_t>(width));
       dest->SetPosition(0);
@@ -394,14 +411,14 @@ void TTinyTableIO::ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int fie
     known = cache.FindRecordField(data_pos, offset, value, width);
     if (known == nullptr) known = cache.FindField(value_pos, value, width);
     if (known != nullptr) {
-      if (by_record) cache.StoreKey(field_no, record_no, value, known, width);
+      if (by_record) cache.StoreKey(field_no, record_no, value_pos, value, known, width, tracked);
       std::memcpy(value, known, static_cast<size_t>(width));
     } else if (width <= TDecodedCache::kMaxFieldWidth) {
       uint8_t stored[TDecodedCache::kMaxFieldWidth];
       std::memcpy(stored, value, static_cast<size_t>(width));
       io.DecodeBuffer(value, value, encrypted, width);
       if (by_record)
-        cache.StoreKey(field_no, record_no, stored, value, width);
+        cache.StoreKey(field_no, record_no, value_pos, stored, value, width, tracked);
       else
         cache.StoreField(value_pos, stored, value, width);
     } else {
@@ -435,7 +452,7 @@ void TTinyTableIO::PadStringBuffers(TFieldBuffers& buffers) {
   }
 }
 
-void TTinyTableIO::EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest) {
+void TTinyTableIO::PlainFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest) {
   const int32_t width = field_widths_[static_cast<size_t>(field_no)];
   const uint8_t field_type = field_defs_[static_cast<size_t>(field_no)].FieldType;
   std::memset(dest, 0, static_cast<size_t>(width));
@@ -443,7 +460,11 @@ void TTinyTableIO::EncodeFixedField(const TFieldBufferItem& item, int field_no, 
     std::memcpy(dest, item.Buffer, static_cast<size_t>(std::clamp(item.Size, 0, width)));
   // A stored text always ends inside its field.
   if (field_type == ftString || field_type == ftFixedChar) dest[width - 1] = 0;
-  FileIO().EncodeBuffer(dest, dest, FieldEncrypted(field_no), width);
+}
+
+void TTinyTableIO::EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest) {
+  PlainFixedField(item, field_no, dest);
+  FileIO().EncodeBuffer(dest, dest, FieldEncrypted(field_no), field_widths_[static_cast<size_t>(field_no)]);
 }
 
 void TTinyTableIO::EncodeBlob(TFieldBufferItem& item, int field_no, TMemoryStream& stored) {
@@ -575,6 +596,66 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   if (flush) io.Flush();
 }
 
+bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
+                                     const TBlobDescriptor& blob, const TMemoryStream* tracked) {
+  const bool compressed = FieldCompressed(field_no);
+  const bool encrypted = FieldEncrypted(field_no);
+  if (tracked == nullptr || (!compressed && !encrypted)) return false;
+  // The block must be one an update writes in place: sound, and the same
+  // encoding (of the same length) fits it.
+  const bool in_place = blob.BlobPos >= kFixedPartSize && blob.BlobCapacity > 0 &&
+                        blob.BlobCapacity % kBlobBlockGranule == 0 &&
+                        int64_t{blob.BlobPos} + blob.BlobCapacity <=
+                            static_cast<int64_t>(tracked->Bytes().size()) &&
+                        blob.BlobSize >= 0 && blob.BlobSize < blob.BlobCapacity;
+  if (!in_place) return false;
+  TDecodedCache::TBlob* cached = decoded_cache_->FindBlob(descriptor_pos);
+  if (cached == nullptr || !cached->Encoded || cached->Compressed != compressed ||
+      cached->Encrypted != encrypted || cached->BlobPos != blob.BlobPos ||
+      cached->Stored.size() != static_cast<size_t>(blob.BlobSize) ||
+      cached->Written > static_cast<int64_t>(tracked->Bytes().size()) - blob.BlobPos)
+    return false;
+  if (!tracked->UnchangedSince(cached->BlobPos, cached->Written, cached->Stamp)) {
+    // A write near the block: the block itself may still be as written.
+    const uint8_t* block = tracked->Bytes().data() + blob.BlobPos;
+    const size_t n = cached->Stored.size();
+    if ((n > 0 && std::memcmp(block, cached->Stored.data(), n) != 0) ||
+        !std::all_of(block + n, block + cached->Written, [](uint8_t b) { return b == 0; }))
+      return false;
+    cached->Stamp = StampOf(tracked);
+  }
+  // The block holds the encoding of Decoded and its padding; the value to
+  // store must be Decoded.
+  TOptimBlobStream* value = item.BlobStream();
+  if (value == nullptr) return cached->Decoded.empty();
+  if (!value->Loaded())  // still the stored value of this very field
+    return value->Host() == database_ && value->LoadPos() == descriptor_pos &&
+           value->LoadEncrypted() == encrypted && value->LoadCompressed() == compressed;
+  const int64_t size = value->Size();
+  return static_cast<size_t>(size) == cached->Decoded.size() &&
+         (size == 0 || std::memcmp(value->Memory(), cached->Decoded.data(),
+                                   static_cast<size_t>(size)) == 0);
+}
+
+void TTinyTableIO::KeepEncodedBlob(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
+                                   const TBlobDescriptor& blob, const TMemoryStream& stored) {
+  TDecodedCache::TBlob entry;
+  entry.BlobPos = blob.BlobPos;
+  entry.Compressed = FieldCompressed(field_no);
+  entry.Encrypted = FieldEncrypted(field_no);
+  if (!entry.Compressed && !entry.Encrypted) return;
+  entry.Encoded = true;
+  entry.Written = blob.BlobSize + (kBlobBlockGranule - blob.BlobSize % kBlobBlockGranule);
+  const uint8_t* bytes = static_cast<const TMemoryStream&>(stored).Bytes().data();
+  entry.Stored.assign(bytes, bytes + blob.BlobSize);
+  if (TOptimBlobStream* value = item.BlobStream()) {
+    const int64_t size = value->Size();
+    const uint8_t* plain = value->Bytes().data();
+    entry.Decoded.assign(plain, plain + size);
+  }
+  kept_blobs_.push_back({descriptor_pos, std::move(entry)});
+}
+
 void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
                                 const TOnAdjust& on_adjust) {
   RequireBuffers(buffers);
@@ -587,49 +668,103 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
   CheckUniqueForUpdate(buffers, pos);
 
   const TRecordListEntry entry = physical[static_cast<size_t>(pos)];
-  std::vector<uint8_t> image(static_cast<size_t>(record_size_));
+  std::vector<uint8_t>& image = write_image_;
+  image.resize(static_cast<size_t>(record_size_));
   io.ReadBuffer(entry.DataPos, image.data(), record_size_);
+  // With the decoded image of what is stored, a field whose value stays
+  // keeps its stored bytes (encoding is deterministic: the same value
+  // encodes to the same bytes), and the new record image is kept decoded.
+  const TMemoryStream* tracked = io.TrackedImage();
+  std::vector<uint8_t>& plain_image = update_plain_;
+  const uint8_t* old_plain =
+      decoded_cache_->FindRecord(entry.DataPos, image.data(), record_size_, tracked);
+  bool plain_known = old_plain != nullptr;
+  if (plain_known) plain_image.assign(old_plain, old_plain + record_size_);
+  else plain_image = image;
+  bool every_field = true;
+  bool any_encrypted = false;
+  kept_blobs_.clear();
 
-  TMemoryStream stored;
+  TMemoryStream& stored = stored_value_;
+  std::vector<uint8_t>& plain = field_plain_;
   for (int i = 0; i < static_cast<int>(field_defs_.size()); ++i) {
     TFieldBufferItem& item = buffers.Items(i);
-    if (!item.Active) continue;
     const uint8_t field_type = field_defs_[static_cast<size_t>(i)].FieldType;
-    uint8_t* field = image.data() + field_offsets_[static_cast<size_t>(i)];
+    const int32_t offset = field_offsets_[static_cast<size_t>(i)];
+    const int32_t width = field_widths_[static_cast<size_t>(i)];
+    uint8_t* field = image.data() + offset;
+    if (!IsBlobFieldType(field_type)) any_encrypted = any_encrypted || FieldEncrypted(i);
+    if (!item.Active) {
+      if (!IsBlobFieldType(field_type)) every_field = false;
+      continue;
+    }
     if (IsBlobFieldType(field_type)) {
-      EncodeBlob(item, i, stored);
-      const int32_t n = static_cast<int32_t>(stored.Size());
+      const int64_t descriptor_pos = int64_t{entry.DataPos} + offset;
       TBlobDescriptor blob;
       blob.DecodeFrom(field);
-      const int64_t image_size = io.ImageSize();
-      // Only a block that really lies in the image is reused.
-      const bool block_sound = blob.BlobPos >= kFixedPartSize && blob.BlobCapacity > 0 &&
-                               blob.BlobCapacity % kBlobBlockGranule == 0 &&
-                               int64_t{blob.BlobPos} + blob.BlobCapacity <= image_size;
-      if (!block_sound || n >= blob.BlobCapacity) {
-        const bool last = block_sound && int64_t{blob.BlobPos} + blob.BlobCapacity == image_size;
-        blob.BlobPos = last ? blob.BlobPos : static_cast<int32_t>(image_size);
-        blob.BlobCapacity = BlobCapacityFor(n);
+      if (BlobKeepsItsBytes(item, i, descriptor_pos, blob, tracked)) {
+        // The same bytes would be written into the same block.
+        blob.EncodeTo(field);
+      } else {
+        EncodeBlob(item, i, stored);
+        const int32_t n = static_cast<int32_t>(stored.Size());
+        const int64_t image_size = io.ImageSize();
+        // Only a block that really lies in the image is reused.
+        const bool block_sound = blob.BlobPos >= kFixedPartSize && blob.BlobCapacity > 0 &&
+                                 blob.BlobCapacity % kBlobBlockGranule == 0 &&
+                                 int64_t{blob.BlobPos} + blob.BlobCapacity <= image_size;
+        if (!block_sound || n >= blob.BlobCapacity) {
+          const bool last = block_sound && int64_t{blob.BlobPos} + blob.BlobCapacity == image_size;
+          blob.BlobPos = last ? blob.BlobPos : static_cast<int32_t>(image_size);
+          blob.BlobCapacity = BlobCapacityFor(n);
+        }
+        blob.BlobSize = n;
+        WriteBlob(item, i, blob.BlobPos, stored);
+        blob.EncodeTo(field);
+        KeepEncodedBlob(item, i, descriptor_pos, blob, stored);
       }
-      blob.BlobSize = n;
-      WriteBlob(item, i, blob.BlobPos, stored);
-      blob.EncodeTo(field);
-    } else if (field_type == ftAutoInc) {
-      if (item.Buffer == nullptr || item.Size < 4) continue;
+      std::memcpy(plain_image.data() + offset, field, kBlobDescriptorSize);
+      continue;
+    }
+    if (field_type == ftAutoInc) {
+      if (item.Buffer == nullptr || item.Size < 4) {
+        every_field = false;
+        continue;
+      }
       const int32_t v = NativeInt32(item.Buffer);
-      if (v == 0) continue;
-      EncodeFixedField(item, i, field);
+      if (v == 0) {
+        every_field = false;
+        continue;
+      }
       if (v > header_->AutoIncValue) {
         header_->AutoIncValue = v;
         uint8_t bytes[4];
         EncodeInt32(bytes, v);
         io.WriteBuffer(HeaderPos() + kTableHeaderAutoIncOffset, bytes, 4);
       }
-    } else {
-      EncodeFixedField(item, i, field);
     }
+    if (item.Buffer == nullptr) every_field = false;
+    plain.resize(static_cast<size_t>(width));
+    PlainFixedField(item, i, plain.data());
+    uint8_t* known = plain_image.data() + offset;
+    if (plain_known && std::memcmp(known, plain.data(), static_cast<size_t>(width)) == 0)
+      continue;  // the stored bytes decode to this value, so they are its encoding
+    std::memcpy(known, plain.data(), static_cast<size_t>(width));
+    io.EncodeBuffer(plain.data(), field, FieldEncrypted(i), width);
   }
   io.WriteBuffer(entry.DataPos, image.data(), record_size_);
+  if (any_encrypted && (plain_known || every_field))
+    decoded_cache_->StoreRecord(entry.DataPos, image.data(), plain_image.data(), record_size_,
+                                tracked);
+  // Kept only when the record image written last did not land on them.
+  for (auto& [descriptor_pos, blob] : kept_blobs_) {
+    const bool overlaps = blob.BlobPos < int64_t{entry.DataPos} + record_size_ &&
+                          int64_t{entry.DataPos} < blob.BlobPos + blob.Written;
+    if (overlaps) continue;
+    blob.Stamp = StampOf(tracked);
+    decoded_cache_->StoreBlob(descriptor_pos, std::move(blob));
+  }
+  kept_blobs_.clear();
 
   RepositionInIndexes(buffers, pos, on_adjust);
   if (flush) io.Flush();

@@ -214,7 +214,19 @@ class TTinyTableIO {
   // by its zero padding at |pos| (verified when asked).
   void WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos, TMemoryStream& stored);
   // The plain bytes of a fixed-width field, |width| of them, from |item|.
+  void PlainFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest);
+  // The same, encoded as the field is stored.
   void EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest);
+  // True when blob item |item| of field |field_no|, whose descriptor |blob|
+  // lies at |descriptor_pos|, would store exactly the bytes its block
+  // already holds: the tracked image still holds this engine's encoding of
+  // the cached value, and the value to store is that value.
+  bool BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
+                         const TBlobDescriptor& blob, const TMemoryStream* tracked);
+  // Notes the blob just written (|stored| being its encoding) for the cache,
+  // once the record image is written.
+  void KeepEncodedBlob(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
+                       const TBlobDescriptor& blob, const TMemoryStream& stored);
   // |searches|, when given, gets each index's search result (Position
   // kNotSearched for an index that is not unique).
   void CheckUnique(TFieldBuffers& buffers, int own_pos,
@@ -260,6 +272,11 @@ class TTinyTableIO {
   // unique checks' searches.
   std::vector<uint8_t> write_image_;
   TMemoryStream stored_value_;
+  // Scratch of UpdateRecord: the decoded record image, one field's plain
+  // bytes, and the blobs written, kept for the cache.
+  std::vector<uint8_t> update_plain_;
+  std::vector<uint8_t> field_plain_;
+  std::vector<std::pair<int64_t, TDecodedCache::TBlob>> kept_blobs_;
   std::vector<TSearchResult> unique_searches_;
 };
 

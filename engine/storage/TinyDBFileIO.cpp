@@ -103,7 +103,9 @@ void TTinyDBFileIO::OpenMemoryImage(const std::string& name) {
   if (image == nullptr) throw EDatabaseError(FormatMessage(kInvalidDatabaseName, name));
   CheckSignature(*image, name);
   read_only_ = false;
+  image->EnableChangeTracking();
   stream_ = image;
+  memory_image_ = image;
 }
 
 void TTinyDBFileIO::CheckSignature(TStream& image, const std::string& name) const {
@@ -125,6 +127,7 @@ void TTinyDBFileIO::CheckSignature(TStream& image, const std::string& name) cons
 void TTinyDBFileIO::Close() {
   std::lock_guard<std::recursive_mutex> hold(guard_);
   stream_ = nullptr;
+  memory_image_ = nullptr;
   disk_stream_.reset();  // a memory stream stays with its owner
 }
 

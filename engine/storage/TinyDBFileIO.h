@@ -86,6 +86,10 @@ class TTinyDBFileIO {
   TStream* Stream() const { return stream_; }
   // Current length of the open image in bytes; 0 when closed.
   int64_t ImageSize() const;
+  // The open memory image, which tracks its changes (every write to it, by
+  // any database object, moves its change stamps); null for a disk image,
+  // which another process may change unseen, and when closed.
+  const TMemoryStream* TrackedImage() const { return memory_image_; }
 
   TCompressMgr& CompressMgr() { return *compress_mgr_; }
   TEncryptMgr& EncryptMgr() { return *encrypt_mgr_; }
@@ -198,6 +202,7 @@ class TTinyDBFileIO {
   TTinyDBMediumType medium_type_ = mtDisk;
   bool exclusive_ = false;
   TStream* stream_ = nullptr;                 // the open image
+  TMemoryStream* memory_image_ = nullptr;     // the same when it is in memory
   std::unique_ptr<TFileStream> disk_stream_;  // owned when the image is on disk
   bool read_only_ = false;
   std::unique_ptr<TCompressMgr> compress_mgr_;

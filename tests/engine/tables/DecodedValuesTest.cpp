@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,9 +38,11 @@ class DecodedValuesTest : public ::testing::Test {
     UnregisterMemoryStream(&stream_);
   }
 
-  std::unique_ptr<TTinyTable> Open() {
+  std::unique_ptr<TTinyTable> Open(const std::string& session = "",
+                                   const std::string& database = "") {
     auto table = std::make_unique<TTinyTable>();
-    table->SetDatabaseName(name_);
+    if (!session.empty()) table->SetSessionName(session);
+    table->SetDatabaseName(database.empty() ? name_ : database);
     table->SetMediumType(mtMemory);
     table->SetTableName("recipes");
     table->SetIndexName("id");
@@ -132,6 +135,75 @@ TEST_F(DecodedValuesTest, ImageBytesPutBackGiveTheOldValuesAgain) {
   first_->RefreshCursor();
   EXPECT_EQ(Drink(*first_, 2), "drink 2|1 oz Rum\r\n2 oz Cola 2");
   EXPECT_EQ(Matches(*first_, "gin"), std::vector<int>{});
+}
+
+// A warm cache (every value read through the first cursor) against a write
+// made through each path that reaches the image; the first cursor's next
+// reads (key search, record, memo, filter) see the new values.
+TEST_F(DecodedValuesTest, EveryWritePathIsSeenByAWarmCursor) {
+  struct TCase {
+    const char* writer;
+    std::function<void(const std::function<void(TTinyTable&)>&)> write;
+  };
+  const std::vector<TCase> cases = {
+      {"the cursor itself", [this](const auto& edit) { edit(*first_); }},
+      {"another cursor", [this](const auto& edit) { edit(*Open()); }},
+      {"another database object",
+       [this](const auto& edit) {
+         TTinySession other;
+         other.SetSessionName("Other");
+         edit(*Open("Other"));
+       }},
+      {"the image's own bytes",
+       [this](const auto& edit) {
+         // The same edit made on a copy, whose bytes then replace the image.
+         TMemoryStream copy;
+         copy.WriteBuffer(stream_.Bytes().data(), stream_.Size());
+         const std::string name = MemoryStreamToDatabaseName(&copy);
+         edit(*Open("", name));
+         UnregisterMemoryStream(&copy);
+         stream_.SetPosition(0);
+         stream_.WriteBuffer(copy.Bytes().data(), copy.Size());
+         first_->RefreshCursor();
+       }},
+  };
+  int round = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.writer);
+    ++round;
+    const std::string ingred = "1 oz Gin " + std::to_string(round);
+    ASSERT_EQ(Matches(*first_, "rum").size(), 3u - (round > 1 ? 1u : 0u));
+    ASSERT_NE(Drink(*first_, 2), "");
+    c.write([&](TTinyTable& table) { Change(table, 2, "round " + std::to_string(round), ingred); });
+    EXPECT_EQ(Drink(*first_, 2), "round " + std::to_string(round) + "|" + ingred);
+    EXPECT_EQ(Matches(*first_, "gin " + std::to_string(round)), std::vector<int>{2});
+    EXPECT_EQ(Matches(*first_, "rum"), (std::vector<int>{1, 3}));
+  }
+}
+
+// An update that leaves a memo as it is stores the bytes the same update
+// writing the memo's own text again stores: the block is not rewritten,
+// and the image is the one the full re-encoding gives.
+TEST_F(DecodedValuesTest, UnchangedMemoStoresTheSameBytesWhetherWrittenOrNot) {
+  auto edit = [&](bool write_memo) {
+    ASSERT_TRUE(first_->FindByKey("id", TFieldValue(int64_t{2})));
+    const std::string memo = first_->FieldNamed("ingred")->ReadText();
+    first_->BeginEdit();
+    first_->FieldNamed("name")->WriteText("renamed");
+    if (write_memo) first_->FieldNamed("ingred")->WriteText(memo);
+    first_->PostRecord();
+  };
+  const std::vector<uint8_t> start = stream_.Bytes();
+  edit(true);
+  const std::vector<uint8_t> rewritten = stream_.Bytes();
+  stream_.SetSize(0);
+  stream_.SetPosition(0);
+  stream_.WriteBuffer(start.data(), static_cast<int64_t>(start.size()));
+  first_->RefreshCursor();
+  Drink(*first_, 2);  // the memo is cached again
+  edit(false);
+  EXPECT_EQ(stream_.Bytes(), rewritten);
+  EXPECT_EQ(Drink(*first_, 2), "renamed|1 oz Rum\r\n2 oz Cola 2");
 }
 
 TEST(DecodedCacheTest, StaysWithinItsBudgetAndChecksStoredBytes) {
