@@ -86,7 +86,9 @@ void SaveShelfNames(TDrinkCatalogue& catalogue, const std::vector<std::string>& 
                                    std::to_string(kLongestName) + " characters");
   }
   const bool has_table = HasShelfTable(catalogue);
-  if (!has_table && wanted.empty()) return;  // an empty shelf needs no table
+  // With no table yet, even an empty shelf is stored: a file without the
+  // table means a shelf never chosen (which starts with the staples), not
+  // one the user emptied.
   if (has_table && LoadShelfNames(catalogue) == wanted) return;
 
   if (!has_table) catalogue.Database().CreateTable(ShelfTableDefinition());

@@ -27,7 +27,8 @@ std::vector<std::string> LoadShelfNames(TDrinkCatalogue& catalogue);
 // Replaces the stored shelf with |names| (duplicates stored once), adding
 // the table "shelf" first when the file has none, then saves the image (a
 // lasting change; a failed save throws and the image keeps the change, as
-// every other save). Nothing is written when the shelf is unchanged.
+// every other save). Nothing is written when the stored shelf is unchanged;
+// an empty shelf adds the table too, so it is told apart from none.
 void SaveShelfNames(TDrinkCatalogue& catalogue, const std::vector<std::string>& names);
 
 }  // namespace zestoria::bar

@@ -50,10 +50,21 @@ TEST_F(ShelfStoreTest, FileWithoutTheTableOpensAsBeforeWithAnEmptyShelf) {
     catalogue.ListDrinks("", true);
     EXPECT_FALSE(HasShelfTable(catalogue));
     EXPECT_EQ(LoadShelfNames(catalogue), Names{});
-    SaveShelfNames(catalogue, {});  // an empty shelf is no change
-    EXPECT_FALSE(HasShelfTable(catalogue));
   }
   EXPECT_EQ(test::FileBytes(path_), before);
+
+  // A shelf emptied by the user is stored all the same, so that it is told
+  // apart from one never chosen.
+  {
+    TDrinkCatalogue catalogue;
+    catalogue.Open(path_);
+    SaveShelfNames(catalogue, {});
+    EXPECT_TRUE(HasShelfTable(catalogue));
+  }
+  TDrinkCatalogue reopened;
+  reopened.Open(path_);
+  EXPECT_TRUE(HasShelfTable(reopened));
+  EXPECT_EQ(LoadShelfNames(reopened), Names{});
 }
 
 TEST_F(ShelfStoreTest, ShelfSurvivesAReopenAndEveryChangeIsSaved) {
