@@ -24,6 +24,11 @@ bool IsAsciiAlnum(char c) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // Appends |cp| in UTF-8; a value that is no character (a surrogate, or
 // beyond U+10FFFF) becomes U+FFFD.
 void AppendUtf8(std::string& out, uint32_t cp) {
@@ -243,8 +248,7 @@ std::string StripMarkdown(std::string_view text) {
 }
 
 std::string NormaliseUnicode(std::string_view text) {
-  const bool ascii = std::all_of(text.begin(), text.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const bool ascii = IsAscii(text);
   if (ascii) {
     std::string out(text);
     for (char& c : out)
@@ -330,8 +334,7 @@ std::string CleanText(std::string_view text, bool markdown) {
 }
 
 std::string ToCatalogueText(std::string_view text, size_t* replaced) {
-  const bool ascii = std::all_of(text.begin(), text.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const bool ascii = IsAscii(text);
   if (ascii) return std::string(text);
   const icu::UnicodeString unicode = NfcOf(text);
   std::string out;
