@@ -12,6 +12,7 @@
 #include "catalogue/CatalogueText.h"
 #include "shell/PageHost.h"
 #include "shell/Platform.h"
+#include "shell/ProgramFont.h"
 
 QString ShoppingListText(const zestoria::bar::TMyBar& bar, zestoria::TDrinkCatalogue& catalogue,
                          const std::vector<int32_t>& marked) {
@@ -40,6 +41,7 @@ TShoppingListForm::TShoppingListForm(const QString& text, QWidget* parent) : QDi
   list_->setObjectName(QStringLiteral("ShoppingListText"));
   list_->setReadOnly(true);
   list_->setPlainText(text);
+  list_->setFixedHeight(WholeLinesHeight(list_, 300));  // whole lines, none cut through
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* copy = buttons->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);
   copy->setObjectName(QStringLiteral("ShoppingListCopy"));
@@ -50,9 +52,9 @@ TShoppingListForm::TShoppingListForm(const QString& text, QWidget* parent) : QDi
   connect(print, &QPushButton::clicked, this, [this] { Guarded([this] { PrintClick(); }); });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(list_, 1);
+  layout->addWidget(list_);
   layout->addWidget(buttons);
-  resize(460, 360);
+  resize(460, sizeHint().height());
 }
 
 QString TShoppingListForm::text() const { return list_->toPlainText(); }

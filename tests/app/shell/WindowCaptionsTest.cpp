@@ -27,6 +27,8 @@
 #include <algorithm>
 
 #include "app/catalogue/MainFormFixture.h"
+#include "bar/MyBarForm.h"
+#include "bar/ShoppingListForm.h"
 #include "finding/AndOrForm.h"
 #include "finding/OtherForm.h"
 #include "printing/PrintDialogForm.h"
@@ -224,6 +226,20 @@ TEST_F(WindowCaptionsTest, SmallDialogsShowWholeCaptions) {
   for (QDialog* dialog : std::initializer_list<QDialog*>{&other, &login, &splash}) {
     dialog->show();
     SCOPED_TRACE(dialog->objectName().toStdString());
+    EXPECT_EQ(CroppedParts(dialog).join(QLatin1Char('\n')).toStdString(), "");
+    dialog->hide();
+  }
+}
+
+// My Bar with a shelf that makes drinks and ranks bottles, and a shopping
+// list of more lines than it shows at once.
+TEST_F(WindowCaptionsTest, BarWindowsShowWholeCaptions) {
+  TMyBarForm& bar = form->myBarForm();
+  for (const char* name : {"Gin", "Campari", "Sweet vermouth"}) ASSERT_TRUE(bar.setTicked(QString::fromUtf8(name), true));
+  TShoppingListForm shopping(QStringLiteral("Shopping list for 3 marked drinks\nClub soda  (Americano)\n").repeated(20));
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&bar, &shopping}) {
+    dialog->show();
+    SCOPED_TRACE(dialog->metaObject()->className());
     EXPECT_EQ(CroppedParts(dialog).join(QLatin1Char('\n')).toStdString(), "");
     dialog->hide();
   }
