@@ -37,7 +37,7 @@ TIngredientVocabulary TIngredientVocabulary::FromJson(std::string_view text) {
   json root;
   try {
     root = json::parse(text.begin(), text.end());
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {
     throw TVocabularyError(std::string("not well-formed JSON: ") + e.what());
   }
   if (!root.is_object() || !root.contains("ingredients") || !root["ingredients"].is_array())

@@ -70,6 +70,12 @@ json ParseOne(std::string_view text, const std::string& where, size_t line_base)
     if (colon != std::string::npos) what = what.substr(colon + 2);
     throw ERecipeFileError(where + " is damaged: the JSON breaks off or is wrong at " + place +
                            " (" + what + ")");
+  } catch (const json::exception& error) {
+    // Well-formed but beyond what a value can hold (a number that overflows).
+    std::string what = error.what();
+    const size_t bracket = what.find("] ");
+    if (bracket != std::string::npos) what = what.substr(bracket + 2);
+    throw ERecipeFileError(where + " is damaged: " + what);
   }
 }
 
@@ -115,8 +121,8 @@ json ParseJsonText(std::string_view text, const std::string& file_name) {
   text = WithoutBom(text);
   try {
     return json::parse(text.begin(), text.end());
-  } catch (const json::parse_error&) {
-    // One object per line (JSON Lines)?
+  } catch (const json::exception&) {
+    // One object per line (JSON Lines)? Otherwise ParseOne names the fault.
   }
   size_t start = text.find_first_not_of(" \t\r\n");
   const bool lines = start != std::string_view::npos && text[start] == '{' &&

@@ -562,9 +562,9 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   header_->RecordCount = k + 1;
   uint8_t counters[kTableHeaderCountersSize];
   constexpr int kAt = kTableHeaderRecordTabPosOffset;  // counters[0] in the header
-  EncodeInt32(counters + kTableHeaderRecordTabPosOffset - kAt, header_->RecordTabPos);
-  EncodeInt32(counters + kTableHeaderRecordCountOffset - kAt, header_->RecordCount);
-  EncodeInt32(counters + kTableHeaderAutoIncOffset - kAt, header_->AutoIncValue);
+  EncodeInt32(counters + (kTableHeaderRecordTabPosOffset - kAt), header_->RecordTabPos);
+  EncodeInt32(counters + (kTableHeaderRecordCountOffset - kAt), header_->RecordCount);
+  EncodeInt32(counters + (kTableHeaderAutoIncOffset - kAt), header_->AutoIncValue);
   io.WriteBuffer(HeaderPos() + kAt, counters,
                  auto_inc_field_ >= 0 ? kTableHeaderCountersSize
                                       : kTableHeaderCountersWithoutAutoIncSize);

@@ -40,7 +40,7 @@ class TSchemaReader {
     json root;
     try {
       root = json::parse(text);
-    } catch (const json::parse_error& e) {
+    } catch (const json::exception& e) {
       BadSchema("Schema '" + path_ + "' is not valid JSON: " + e.what());
     }
     Expect(root.is_object(), "top level", "must be a JSON object");

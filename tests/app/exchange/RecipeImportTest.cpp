@@ -138,6 +138,7 @@ TEST_F(RecipeImportTest, DamagedFilesAndFilesWithoutRecipesAddNothing) {
       {"cut.json", "{\"drinks\": [{\"strDrink\": \"Margarita\", \"strIngre", "line 1, column"},
       {"types.json", "{\"drinks\": [{\"strDrink\": \"A\", \"strInstructions\": \"x\"}, {\"strDrink\": [1]}]}",
        "record 2: the key \"strDrink\" holds array"},
+      {"huge.json", "[ [444444444444e4444] ]", "is damaged: number overflow"},
       {"ba.json", "{\"name\": \"X\", \"instructions\": \"y\", \"ingredients\": {\"a\": 1}}",
        "the key \"ingredients\" holds object"},
       {"open.csv", "name,type,ingredients,directions\nA,Sour,\"1 oz gin\nB,Sour,x,y\n", "line 2: a quoted cell is not closed"},
