@@ -11,31 +11,35 @@ void TRecordList::MakeRoomForOne() {
   heads_.push_back(0);
 }
 
-void TRecordList::NotePlace(const TRecordListEntry& entry, size_t pos) {
-  if (!places_known_) return;
+bool TRecordList::NotePlace(const TRecordListEntry& entry) {
+  if (!places_known_) return false;
   const int32_t r = entry.RecordNo;
   if (r < 0 || static_cast<size_t>(r) >= places_.size()) {
     // Grows the map for a new record number; far-off numbers drop it.
     if (r < 0 || static_cast<size_t>(r) > 2 * places_.size() + 65536) {
       places_known_ = false;
-      return;
+      return false;
     }
     places_.resize(static_cast<size_t>(r) + 1, -1);
   }
-  const int32_t seen = places_[static_cast<size_t>(r)];
-  if (seen >= 0 && static_cast<size_t>(seen) < size_ && slots_[SlotOf(static_cast<size_t>(seen))].RecordNo == r) {
+  if (places_[static_cast<size_t>(r)] >= 0) {
     // The record is listed already: a second entry for it.
     places_known_ = false;
-    return;
+    return false;
   }
-  places_[static_cast<size_t>(r)] = static_cast<int32_t>(pos);
+  return true;
+}
+
+void TRecordList::Put(size_t slot, const TRecordListEntry& entry) {
+  slots_[slot] = entry;
+  if (places_known_) places_[static_cast<size_t>(entry.RecordNo)] = static_cast<int32_t>(slot);
 }
 
 void TRecordList::push_back(const TRecordListEntry& entry) {
   MakeRoomForOne();
   places_refused_ = false;
-  NotePlace(entry, size_);
-  slots_[SlotOf(size_)] = entry;
+  NotePlace(entry);
+  Put(SlotOf(size_), entry);
   ++size_;
 }
 
@@ -46,8 +50,7 @@ TRecordList::iterator TRecordList::insert(const_iterator pos, const TRecordListE
     push_back(entry);
     return iterator(this, n);
   }
-  NotePlace(entry, p);
-  places_fresh_ = false;
+  NotePlace(entry);
   places_refused_ = false;
   MakeRoomForOne();
   const size_t first_block = p >> kBlockShift;
@@ -56,7 +59,7 @@ TRecordList::iterator TRecordList::insert(const_iterator pos, const TRecordListE
   for (size_t b = n >> kBlockShift; b > first_block; --b) {
     const size_t from = ((b - 1) << kBlockShift) | ((heads_[b - 1] + kBlockMask) & kBlockMask);
     heads_[b] = (heads_[b] - 1) & kBlockMask;
-    slots_[(b << kBlockShift) | heads_[b]] = slots_[from];
+    Put((b << kBlockShift) | heads_[b], slots_[from]);
   }
   // Block first_block now has a free slot at offset |free| (its last
   // entry moved on, or it was the partly filled last block).
@@ -68,11 +71,11 @@ TRecordList::iterator TRecordList::insert(const_iterator pos, const TRecordListE
   if (offset < free - offset) {
     // Move the entries in front one slot towards the block's start.
     head = (head - 1) & kBlockMask;
-    for (size_t k = 0; k < offset; ++k) slots_[slot(k)] = slots_[slot(k + 1)];
+    for (size_t k = 0; k < offset; ++k) Put(slot(k), slots_[slot(k + 1)]);
   } else {
-    for (size_t k = free; k > offset; --k) slots_[slot(k)] = slots_[slot(k - 1)];
+    for (size_t k = free; k > offset; --k) Put(slot(k), slots_[slot(k - 1)]);
   }
-  slots_[slot(offset)] = entry;
+  Put(slot(offset), entry);
   ++size_;
   return iterator(this, p);
 }
@@ -81,8 +84,8 @@ TRecordList::iterator TRecordList::erase(const_iterator pos) {
   const size_t p = pos.Position();
   const size_t n = size_;
   if (p >= n) return end();
-  places_fresh_ = false;
   places_refused_ = false;
+  if (places_known_) places_[static_cast<size_t>(slots_[SlotOf(p)].RecordNo)] = -1;
   const size_t first_block = p >> kBlockShift;
   const size_t last_block = (n - 1) >> kBlockShift;
   const size_t base = first_block << kBlockShift;
@@ -92,16 +95,16 @@ TRecordList::iterator TRecordList::erase(const_iterator pos) {
     uint32_t& head = heads_[first_block];
     auto slot = [&](size_t k) { return base | ((head + k) & kBlockMask); };
     if (offset < count - 1 - offset) {
-      for (size_t k = offset; k > 0; --k) slots_[slot(k)] = slots_[slot(k - 1)];
+      for (size_t k = offset; k > 0; --k) Put(slot(k), slots_[slot(k - 1)]);
       head = (head + 1) & kBlockMask;
     } else {
-      for (size_t k = offset; k + 1 < count; ++k) slots_[slot(k)] = slots_[slot(k + 1)];
+      for (size_t k = offset; k + 1 < count; ++k) Put(slot(k), slots_[slot(k + 1)]);
     }
   }
   // Every later block hands its first entry to its predecessor's end.
   for (size_t b = first_block + 1; b <= last_block; ++b) {
     const size_t to = ((b - 1) << kBlockShift) | ((heads_[b - 1] + kBlockMask) & kBlockMask);
-    slots_[to] = slots_[(b << kBlockShift) | heads_[b]];
+    Put(to, slots_[(b << kBlockShift) | heads_[b]]);
     heads_[b] = (heads_[b] + 1) & kBlockMask;
   }
   --size_;
@@ -110,22 +113,9 @@ TRecordList::iterator TRecordList::erase(const_iterator pos) {
 
 void TRecordList::Move(size_t from, size_t to) {
   if (from >= size_ || to >= size_ || from == to) return;
-  const bool known = places_known_;
-  const bool fresh = places_fresh_;
   const TRecordListEntry moved = slots_[SlotOf(from)];
   erase(begin() + static_cast<difference_type>(from));
   insert(begin() + static_cast<difference_type>(to), moved);
-  if (!known) return;
-  // Only the entries from |from| to |to| changed places.
-  const size_t low = std::min(from, to);
-  const size_t high = std::max(from, to);
-  for (size_t k = low; k <= high; ++k) {
-    const int32_t r = slots_[SlotOf(k)].RecordNo;
-    if (r < 0 || static_cast<size_t>(r) >= places_.size()) return;  // stays unknown
-    places_[static_cast<size_t>(r)] = static_cast<int32_t>(k);
-  }
-  places_known_ = true;
-  places_fresh_ = fresh;
 }
 
 void TRecordList::clear() {
@@ -134,7 +124,6 @@ void TRecordList::clear() {
   size_ = 0;
   places_.clear();
   places_known_ = false;
-  places_fresh_ = false;
   places_refused_ = false;
 }
 
@@ -158,14 +147,12 @@ void TRecordList::swap(TRecordList& other) noexcept {
   std::swap(size_, other.size_);
   places_.swap(other.places_);
   std::swap(places_known_, other.places_known_);
-  std::swap(places_fresh_, other.places_fresh_);
   std::swap(places_refused_, other.places_refused_);
 }
 
 bool TRecordList::BuildPlaces() const {
   if (places_refused_) return false;
   places_known_ = false;
-  places_fresh_ = false;
   places_refused_ = true;  // until the pass below completes
   int32_t top = -1;
   for (size_t i = 0; i < size_; ++i) {
@@ -176,28 +163,26 @@ bool TRecordList::BuildPlaces() const {
   if (static_cast<size_t>(top) + 1 > 4 * size_ + 65536) return false;
   places_.assign(static_cast<size_t>(top) + 1, -1);
   for (size_t i = 0; i < size_; ++i) {
-    int32_t& place = places_[static_cast<size_t>(slots_[SlotOf(i)].RecordNo)];
+    const size_t slot = SlotOf(i);
+    int32_t& place = places_[static_cast<size_t>(slots_[slot].RecordNo)];
     if (place >= 0) return false;  // listed twice: only a scan finds the first
-    place = static_cast<int32_t>(i);
+    place = static_cast<int32_t>(slot);
   }
   places_known_ = true;
-  places_fresh_ = true;
   places_refused_ = false;
   return true;
 }
 
 int TRecordList::IndexOfRecord(int32_t record_no) const {
-  for (int pass = 0; pass < 2; ++pass) {
-    if (places_known_) {
-      if (record_no >= 0 && static_cast<size_t>(record_no) < places_.size()) {
-        const int32_t seen = places_[static_cast<size_t>(record_no)];
-        if (seen >= 0 && static_cast<size_t>(seen) < size_ &&
-            slots_[SlotOf(static_cast<size_t>(seen))].RecordNo == record_no)
-          return seen;
-      }
-      if (places_fresh_) return -1;
-    }
-    if (pass == 0 && !BuildPlaces()) break;
+  if (places_known_ || BuildPlaces()) {
+    if (record_no < 0 || static_cast<size_t>(record_no) >= places_.size()) return -1;
+    const int32_t slot = places_[static_cast<size_t>(record_no)];
+    if (slot < 0) return -1;
+    const size_t block = static_cast<size_t>(slot) >> kBlockShift;
+    const size_t pos = (block << kBlockShift) | ((static_cast<size_t>(slot) - heads_[block]) & kBlockMask);
+    if (pos < size_ && slots_[static_cast<size_t>(slot)].RecordNo == record_no)
+      return static_cast<int>(pos);
+    places_known_ = false;  // not reached while the map is kept exact
   }
   return ScanForRecord(record_no);
 }

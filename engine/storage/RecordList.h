@@ -124,8 +124,8 @@ class TRecordList {
   // Removes the entry at |pos|; returns the position that now follows it.
   iterator erase(const_iterator pos);
   // Takes the entry at |from| out and puts it back so that it ends at
-  // |to| (both < size()); the map of record places stays exact for the
-  // entries in between, so a later IndexOfRecord needs no rebuild pass.
+  // |to| (both < size()); costs an erase and an insert, whatever the
+  // distance.
   void Move(size_t from, size_t to);
   void clear();
   // Replaces the entries with those of [first, last).
@@ -141,9 +141,9 @@ class TRecordList {
   void swap(TRecordList& other) noexcept;
 
   // Position of the first entry with record number |record_no|, or -1.
-  // Served from a map of record numbers to positions when the list holds
-  // every record number once; the map is checked against the entry and
-  // rebuilt (one pass) when inserts or erases have moved the record.
+  // Served in constant time from a map of record numbers to slots when the
+  // list holds every record number once (built in one pass on first use,
+  // then kept by every insert, erase and move); a scan otherwise.
   int IndexOfRecord(int32_t record_no) const;
 
   friend bool operator==(const TRecordList& a, const TRecordList& b);
@@ -160,8 +160,11 @@ class TRecordList {
   size_t Blocks() const { return heads_.size(); }
   // Adds an empty block when every slot is taken.
   void MakeRoomForOne();
-  // Notes that |entry| now stands at |pos| in the map of places.
-  void NotePlace(const TRecordListEntry& entry, size_t pos);
+  // Makes room in the map of places for a new |entry|; drops the map when
+  // the entry's record is listed already or its number is out of reach.
+  bool NotePlace(const TRecordListEntry& entry);
+  // Writes |entry| to |slot| and notes the slot in the map of places.
+  void Put(size_t slot, const TRecordListEntry& entry);
   // Rebuilds the map of places; false when it cannot serve lookups.
   bool BuildPlaces() const;
   int ScanForRecord(int32_t record_no) const;
@@ -170,14 +173,14 @@ class TRecordList {
   std::vector<uint32_t> heads_;          // slot of each block's first entry
   size_t size_ = 0;
 
-  // Map of places: record number -> position its entry was last seen at.
-  // Valid while |places_known_|: every record number was then listed once
-  // and entries came in only through push_back and insert. |places_fresh_|:
-  // no entry has moved since the map was built, so a record it lacks is
-  // not listed.
+  // Map of places: record number -> slot of its entry, -1 for a record not
+  // listed. A slot stays put while other entries move, except for the few
+  // entries an insert or erase shifts, and those are rewritten through
+  // Put; a slot's position follows from its block's head. Valid while
+  // |places_known_|: every record number is listed at most once and no
+  // entry was rewritten through writable operator[].
   mutable std::vector<int32_t> places_;
   mutable bool places_known_ = false;
-  mutable bool places_fresh_ = false;
   // The last rebuild met a record number it cannot map (listed twice,
   // negative or far off); no rebuild until the entries change.
   mutable bool places_refused_ = false;

@@ -588,6 +588,9 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
     blob.BlobCapacity = BlobCapacityFor(blob.BlobSize);
     blob.EncodeTo(field);
     WriteBlob(item, i, blob.BlobPos, stored);
+    if (FieldCompressed(i) || FieldEncrypted(i))
+      NoteEncodedBlock(int64_t{data_pos} + field_offsets_[static_cast<size_t>(i)], blob, stored,
+                       io.TrackedImage());
   }
   io.WriteBuffer(data_pos, image.data(), record_size_);
 
@@ -609,6 +612,12 @@ bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64
                             static_cast<int64_t>(tracked->Bytes().size()) &&
                         blob.BlobSize >= 0 && blob.BlobSize < blob.BlobCapacity;
   if (!in_place) return false;
+  TOptimBlobStream* value = item.BlobStream();
+  const bool stored_value = value != nullptr && !value->Loaded() &&
+                            value->Host() == database_ && value->LoadPos() == descriptor_pos &&
+                            value->LoadEncrypted() == encrypted &&
+                            value->LoadCompressed() == compressed;
+  if (stored_value && BlockHoldsItsEncoding(descriptor_pos, blob, tracked)) return true;
   TDecodedCache::TBlob* cached = decoded_cache_->FindBlob(descriptor_pos);
   if (cached == nullptr || !cached->Encoded || cached->Compressed != compressed ||
       cached->Encrypted != encrypted || cached->BlobPos != blob.BlobPos ||
@@ -626,15 +635,55 @@ bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64
   }
   // The block holds the encoding of Decoded and its padding; the value to
   // store must be Decoded.
-  TOptimBlobStream* value = item.BlobStream();
   if (value == nullptr) return cached->Decoded.empty();
-  if (!value->Loaded())  // still the stored value of this very field
-    return value->Host() == database_ && value->LoadPos() == descriptor_pos &&
-           value->LoadEncrypted() == encrypted && value->LoadCompressed() == compressed;
+  if (!value->Loaded()) return stored_value;
   const int64_t size = value->Size();
   return static_cast<size_t>(size) == cached->Decoded.size() &&
          (size == 0 || std::memcmp(value->Memory(), cached->Decoded.data(),
                                    static_cast<size_t>(size)) == 0);
+}
+
+bool TTinyTableIO::BlockHoldsItsEncoding(int64_t descriptor_pos, const TBlobDescriptor& blob,
+                                         const TMemoryStream* tracked) {
+  const auto found = encoded_blocks_.find(descriptor_pos);
+  if (found == encoded_blocks_.end()) return false;
+  TEncodedBlock& block = found->second;
+  const int64_t image_size = static_cast<int64_t>(tracked->Bytes().size());
+  if (block.BlobPos != blob.BlobPos || block.Stored.size() != static_cast<size_t>(blob.BlobSize) ||
+      block.Written > image_size - block.BlobPos)
+    return false;
+  if (tracked->UnchangedSince(block.BlobPos, block.Written, block.Stamp)) return true;
+  // A write near the block: the block itself may still be as written.
+  const uint8_t* bytes = tracked->Bytes().data() + block.BlobPos;
+  const size_t n = block.Stored.size();
+  if ((n > 0 && std::memcmp(bytes, block.Stored.data(), n) != 0) ||
+      !std::all_of(bytes + n, bytes + block.Written, [](uint8_t b) { return b == 0; }))
+    return false;
+  block.Stamp = StampOf(tracked);
+  return true;
+}
+
+void TTinyTableIO::NoteEncodedBlock(int64_t descriptor_pos, const TBlobDescriptor& blob,
+                                    const TMemoryStream& stored, const TMemoryStream* tracked) {
+  if (tracked == nullptr) return;
+  const auto found = encoded_blocks_.find(descriptor_pos);
+  if (found != encoded_blocks_.end()) {
+    encoded_blocks_bytes_ -= found->second.Stored.size() + kEncodedBlockCharge;
+    encoded_blocks_.erase(found);
+  }
+  const size_t n = static_cast<size_t>(blob.BlobSize);
+  if (n + kEncodedBlockCharge > kEncodedBlocksBudget) return;
+  if (encoded_blocks_bytes_ + n + kEncodedBlockCharge > kEncodedBlocksBudget) {
+    encoded_blocks_.clear();
+    encoded_blocks_bytes_ = 0;
+  }
+  TEncodedBlock& block = encoded_blocks_[descriptor_pos];
+  block.BlobPos = blob.BlobPos;
+  block.Written = blob.BlobSize + (kBlobBlockGranule - blob.BlobSize % kBlobBlockGranule);
+  block.Stamp = StampOf(tracked);
+  const uint8_t* bytes = stored.Bytes().data();
+  block.Stored.assign(bytes, bytes + n);
+  encoded_blocks_bytes_ += n + kEncodedBlockCharge;
 }
 
 void TTinyTableIO::KeepEncodedBlob(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
@@ -721,6 +770,8 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
         blob.BlobSize = n;
         WriteBlob(item, i, blob.BlobPos, stored);
         blob.EncodeTo(field);
+        if (FieldCompressed(i) || FieldEncrypted(i))
+          NoteEncodedBlock(descriptor_pos, blob, stored, tracked);
         KeepEncodedBlob(item, i, descriptor_pos, blob, stored);
       }
       std::memcpy(plain_image.data() + offset, field, kBlobDescriptorSize);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Streams.h"
@@ -223,6 +224,14 @@ class TTinyTableIO {
   // the cached value, and the value to store is that value.
   bool BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
                          const TBlobDescriptor& blob, const TMemoryStream* tracked);
+  // True when the block of |blob| (descriptor at |descriptor_pos|) still
+  // holds the bytes this table storage wrote there as a value's encoding.
+  bool BlockHoldsItsEncoding(int64_t descriptor_pos, const TBlobDescriptor& blob,
+                             const TMemoryStream* tracked);
+  // Notes that the block of |blob| now holds |stored|, the encoding just
+  // written there, and its padding.
+  void NoteEncodedBlock(int64_t descriptor_pos, const TBlobDescriptor& blob,
+                        const TMemoryStream& stored, const TMemoryStream* tracked);
   // Notes the blob just written (|stored| being its encoding) for the cache,
   // once the record image is written.
   void KeepEncodedBlob(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
@@ -278,6 +287,26 @@ class TTinyTableIO {
   std::vector<uint8_t> field_plain_;
   std::vector<std::pair<int64_t, TDecodedCache::TBlob>> kept_blobs_;
   std::vector<TSearchResult> unique_searches_;
+
+  // Blocks of a tracked image this table storage wrote as the encoding of a
+  // value, by the position of their descriptor: the stored bytes, the
+  // padding written after them, and the image's change stamp when they were
+  // last known to be there. While a block still holds them, an update that
+  // stores the block's own value (one never loaded since the record was
+  // read) keeps the block as it is: encoding that value again would give
+  // the same bytes. Kept apart from the decoded cache, as they hold no
+  // decoded value and make a mark cheap however large the table; bounded
+  // the same way.
+  struct TEncodedBlock {
+    int32_t BlobPos = 0;
+    int32_t Written = 0;
+    uint64_t Stamp = 0;
+    std::vector<uint8_t> Stored;
+  };
+  static constexpr size_t kEncodedBlocksBudget = size_t{64} << 20;
+  static constexpr size_t kEncodedBlockCharge = 96;  // map node and bookkeeping
+  std::unordered_map<int64_t, TEncodedBlock> encoded_blocks_;
+  size_t encoded_blocks_bytes_ = 0;
 };
 
 }  // namespace tinydb

@@ -130,6 +130,8 @@ TEST(RecordListTest, MovesKeepPositionsRight) {
       ASSERT_EQ(list.IndexOfRecord(moved.RecordNo), first_of(moved.RecordNo)) << "step " << step;
     }
     EXPECT_EQ(Entries(list), model);
+    for (size_t k = 0; k < model.size(); ++k)
+      ASSERT_EQ(list.IndexOfRecord(model[k].RecordNo), first_of(model[k].RecordNo)) << "at " << k;
   }
 }
 

@@ -3,6 +3,7 @@
 // edits, or by the image's bytes being replaced.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -204,6 +205,54 @@ TEST_F(DecodedValuesTest, UnchangedMemoStoresTheSameBytesWhetherWrittenOrNot) {
   edit(false);
   EXPECT_EQ(stream_.Bytes(), rewritten);
   EXPECT_EQ(Drink(*first_, 2), "renamed|1 oz Rum\r\n2 oz Cola 2");
+}
+
+// A memo left unread keeps its block, and a block changed behind table
+// storage's back ends as storing the value read from it anew leaves it.
+TEST_F(DecodedValuesTest, AnUnreadMemoKeepsOnlyTheBlockTableStorageWrote) {
+  auto rename = [&](const std::string& name) {
+    ASSERT_TRUE(first_->FindByKey("id", TFieldValue(int64_t{2})));
+    first_->BeginEdit();
+    first_->FieldNamed("name")->WriteText(name);
+    first_->PostRecord();
+  };
+  auto put_back = [&](const std::vector<uint8_t>& bytes) {
+    stream_.SetPosition(0);
+    stream_.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    first_->RefreshCursor();
+  };
+  const std::vector<uint8_t> start = stream_.Bytes();
+  // Where the memo's block lies: the bytes a same-length memo changes.
+  Change(*first_, 2, "drink 2", "1 oz Rum\r\n2 oz Cola 9");
+  const std::vector<uint8_t> other = stream_.Bytes();
+  ASSERT_EQ(other.size(), start.size());
+  const auto first_changed = std::mismatch(start.begin(), start.end(), other.begin()).first;
+  ASSERT_NE(first_changed, start.end());
+  const size_t block = static_cast<size_t>(first_changed - start.begin());
+  put_back(start);
+
+  rename("renamed");  // written by table storage, memo unread: block kept
+  EXPECT_EQ(Drink(*first_, 2), "renamed|1 oz Rum\r\n2 oz Cola 2");
+  EXPECT_TRUE(std::equal(start.begin() + static_cast<std::ptrdiff_t>(block),
+                         start.begin() + static_cast<std::ptrdiff_t>(block) + 16,
+                         stream_.Bytes().begin() + static_cast<std::ptrdiff_t>(block)));
+
+  std::vector<uint8_t> damaged = stream_.Bytes();
+  damaged[block] ^= 0x5A;
+  auto rename_damaged = [&](bool write_memo) {
+    put_back(damaged);
+    EXPECT_TRUE(first_->FindByKey("id", TFieldValue(int64_t{2})));
+    first_->BeginEdit();
+    first_->FieldNamed("name")->WriteText("again");
+    if (write_memo) {
+      TField& ingred = *first_->FieldNamed("ingred");
+      ingred.WriteText(ingred.ReadText());
+    }
+    first_->PostRecord();
+    return stream_.Bytes();
+  };
+  const std::vector<uint8_t> rewritten = rename_damaged(true);
+  EXPECT_EQ(rename_damaged(false), rewritten);
 }
 
 TEST(DecodedCacheTest, StaysWithinItsBudgetAndChecksStoredBytes) {
