@@ -2,6 +2,7 @@
 // sort chains and record lists of every index, and translating positions
 // between record lists.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/Errors.h"
 #include "storage/TableIO.h"
@@ -30,12 +31,14 @@ std::string TTinyTableIO::KeyText(TFieldBuffers& buffers, int index_no) const {
 
 // |own_pos|: position in list 0 of the record being updated, or -1.
 void TTinyTableIO::CheckUnique(TFieldBuffers& buffers, int own_pos,
-                               std::vector<TSearchResult>* searches) {
+                               std::vector<TSearchResult>* searches,
+                               const std::vector<char>* kept_keys) {
   RequireBuffers(buffers);
   if (searches != nullptr)
     searches->assign(index_defs_.size(), TSearchResult{kNotSearched, TSearchOutcome::EmptyList});
   for (int i = 0; i < static_cast<int>(index_defs_.size()); ++i) {
     if (!IsUniqueIndex(index_defs_[static_cast<size_t>(i)])) continue;
+    if (kept_keys != nullptr && (*kept_keys)[static_cast<size_t>(i)] != 0) continue;
     const TSearchResult found = FindAnyMatch(ListOf(i), buffers, i, 0, false);
     if (searches != nullptr) (*searches)[static_cast<size_t>(i)] = found;
     if (found.Outcome != TSearchOutcome::Equal) continue;
@@ -46,6 +49,35 @@ void TTinyTableIO::CheckUnique(TFieldBuffers& buffers, int own_pos,
 
 void TTinyTableIO::CheckUniqueForUpdate(TFieldBuffers& buffers, int pos) {
   CheckUnique(buffers, pos);
+}
+
+void TTinyTableIO::FindKeptKeys(TFieldBuffers& buffers, const uint8_t* old_plain,
+                                std::vector<char>& kept) {
+  kept.assign(index_defs_.size(), 0);
+  std::vector<uint8_t>& plain = field_plain_;
+  for (size_t i = 0; i < index_defs_.size(); ++i) {
+    bool same = true;
+    for (int field_no : index_defs_[i].FieldNumbers) {
+      if (field_no < 0 || static_cast<size_t>(field_no) >= field_defs_.size()) {
+        same = false;
+        break;
+      }
+      const TFieldBufferItem& item = buffers.Items(field_no);
+      const size_t f = static_cast<size_t>(field_no);
+      if (IsBlobFieldType(field_defs_[f].FieldType) || !item.Active || item.Buffer == nullptr) {
+        same = false;
+        break;
+      }
+      const size_t width = static_cast<size_t>(field_widths_[f]);
+      plain.resize(width);
+      PlainFixedField(item, field_no, plain.data());
+      if (std::memcmp(plain.data(), old_plain + field_offsets_[f], width) != 0) {
+        same = false;
+        break;
+      }
+    }
+    kept[i] = same ? 1 : 0;
+  }
 }
 
 void TTinyTableIO::InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t k,
@@ -90,11 +122,15 @@ void TTinyTableIO::InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, i
 }
 
 void TTinyTableIO::RepositionInIndexes(TFieldBuffers& buffers, int pos,
-                                       const TOnAdjust& on_adjust) {
+                                       const TOnAdjust& on_adjust,
+                                       const std::vector<char>* kept_keys) {
   const std::vector<int> old_pos = PositionsInIndexes(pos);
   for (int i = 0; i < static_cast<int>(old_pos.size()); ++i) {
     const int old = old_pos[static_cast<size_t>(i)];
     if (old < 0) continue;
+    if (kept_keys != nullptr && (*kept_keys)[static_cast<size_t>(i)] != 0 &&
+        IsUniqueIndex(index_defs_[static_cast<size_t>(i)]))
+      continue;
     TRecordList& list = ListOf(i);
     // Read-only access keeps the list's map of record places.
     const TRecordList& view = list;

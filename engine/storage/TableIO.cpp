@@ -714,7 +714,6 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
   PadStringBuffers(buffers);
-  CheckUniqueForUpdate(buffers, pos);
 
   const TRecordListEntry entry = physical[static_cast<size_t>(pos)];
   std::vector<uint8_t>& image = write_image_;
@@ -722,14 +721,22 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
   io.ReadBuffer(entry.DataPos, image.data(), record_size_);
   // With the decoded image of what is stored, a field whose value stays
   // keeps its stored bytes (encoding is deterministic: the same value
-  // encodes to the same bytes), and the new record image is kept decoded.
+  // encodes to the same bytes), a key that stays needs no unique check,
+  // and the new record image is kept decoded.
   const TMemoryStream* tracked = io.TrackedImage();
   std::vector<uint8_t>& plain_image = update_plain_;
   const uint8_t* old_plain =
       decoded_cache_->FindRecord(entry.DataPos, image.data(), record_size_, tracked);
   bool plain_known = old_plain != nullptr;
-  if (plain_known) plain_image.assign(old_plain, old_plain + record_size_);
-  else plain_image = image;
+  std::vector<char>* kept_keys = nullptr;
+  if (plain_known) {
+    plain_image.assign(old_plain, old_plain + record_size_);
+    FindKeptKeys(buffers, plain_image.data(), kept_keys_);
+    kept_keys = &kept_keys_;
+  } else {
+    plain_image = image;
+  }
+  CheckUnique(buffers, pos, nullptr, kept_keys);
   bool every_field = true;
   bool any_encrypted = false;
   kept_blobs_.clear();
@@ -817,7 +824,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
   }
   kept_blobs_.clear();
 
-  RepositionInIndexes(buffers, pos, on_adjust);
+  RepositionInIndexes(buffers, pos, on_adjust, kept_keys);
   if (flush) io.Flush();
 }
 

@@ -238,8 +238,16 @@ class TTinyTableIO {
                        const TBlobDescriptor& blob, const TMemoryStream& stored);
   // |searches|, when given, gets each index's search result (Position
   // kNotSearched for an index that is not unique).
+  // |kept_keys|, when given, marks (by index) the keys an update leaves as
+  // they are stored: the record itself holds such a key, so it is not
+  // looked for.
   void CheckUnique(TFieldBuffers& buffers, int own_pos,
-                   std::vector<TSearchResult>* searches = nullptr);
+                   std::vector<TSearchResult>* searches = nullptr,
+                   const std::vector<char>* kept_keys = nullptr);
+  // Marks in |kept| (by index) the keys whose every field is fixed-width and
+  // has in |buffers| the plain bytes of |old_plain|, the decoded image of
+  // the record being updated.
+  void FindKeptKeys(TFieldBuffers& buffers, const uint8_t* old_plain, std::vector<char>& kept);
   static constexpr int kNotSearched = -2;
   std::string KeyText(TFieldBuffers& buffers, int index_no) const;
 
@@ -248,7 +256,11 @@ class TTinyTableIO {
   void InsertIntoIndexes(TFieldBuffers& buffers, int32_t data_pos, int32_t record_no,
                          const TOnAdjust& on_adjust,
                          const std::vector<TSearchResult>* searches = nullptr);
-  void RepositionInIndexes(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust);
+  // An index of |kept_keys| (see CheckUnique) that is unique keeps the
+  // record where it is: among keys that differ, its own key leads back to
+  // its own place.
+  void RepositionInIndexes(TFieldBuffers& buffers, int pos, const TOnAdjust& on_adjust,
+                           const std::vector<char>* kept_keys = nullptr);
   void RemoveFromIndexes(int pos);
   // The position in every index list of the record at |pos| of list 0
   // (-1 where absent), all taken before any list changes.
@@ -287,6 +299,7 @@ class TTinyTableIO {
   std::vector<uint8_t> field_plain_;
   std::vector<std::pair<int64_t, TDecodedCache::TBlob>> kept_blobs_;
   std::vector<TSearchResult> unique_searches_;
+  std::vector<char> kept_keys_;
 
   // Blocks of a tracked image this table storage wrote as the encoding of a
   // value, by the position of their descriptor: the stored bytes, the
