@@ -45,6 +45,16 @@ void TJournaledFile::FinishRecovery() {
   if (!recovery_pending_) return;
   RecoverInPlace();
   recovery_pending_ = false;
+  restore_.clear();
+}
+
+bool TJournaledFile::TryFinishRecovery() {
+  try {
+    FinishRecovery();
+  } catch (const EEngineError&) {
+    return false;
+  }
+  return true;
 }
 
 // ---- Stream ----
@@ -61,12 +71,22 @@ int64_t TJournaledFile::Seek(int64_t offset, TSeekOrigin origin) {
 
 int64_t TJournaledFile::Size() {
   if (!levels_.empty()) return length_;
+  if (!TryFinishRecovery()) return restore_length_;
   return file_.Size();
 }
 
 int64_t TJournaledFile::Read(void* buffer, int64_t count) {
-  FinishRecovery();
   if (count <= 0) return 0;
+  if (levels_.empty() && !TryFinishRecovery()) {
+    // The file is torn and its journal could not be applied yet: what it
+    // holds once the journal is applied is read.
+    if (position_ >= restore_length_) return 0;
+    const int64_t n = std::min(count, restore_length_ - position_);
+    ReadOver(position_, static_cast<uint8_t*>(buffer), n,
+             std::min(file_.Size(), restore_length_), restore_);
+    position_ += n;
+    return n;
+  }
   if (levels_.empty()) {
     file_.SetPosition(position_);
     const int64_t n = file_.Read(buffer, count);
@@ -81,18 +101,23 @@ int64_t TJournaledFile::Read(void* buffer, int64_t count) {
 }
 
 void TJournaledFile::ReadSeen(int64_t pos, uint8_t* out, int64_t count) {
+  ReadOver(pos, out, count, low_length_, pending_);
+}
+
+void TJournaledFile::ReadOver(int64_t pos, uint8_t* out, int64_t count, int64_t file_part,
+                              const std::map<int64_t, std::vector<uint8_t>>& over) {
   const int64_t end = pos + count;
-  // The file's own bytes, as far as no scope cut them off.
-  const int64_t from_file = std::clamp<int64_t>(low_length_ - pos, 0, count);
+  // The file's own bytes up to |file_part|; zeros after them.
+  const int64_t from_file = std::clamp<int64_t>(file_part - pos, 0, count);
   if (from_file > 0) {
     file_.SetPosition(pos);
     file_.ReadBuffer(out, from_file);
   }
   if (from_file < count) std::memset(out + from_file, 0, static_cast<size_t>(count - from_file));
   // Then what the scopes wrote over them.
-  auto it = pending_.upper_bound(pos);
-  if (it != pending_.begin()) --it;
-  for (; it != pending_.end() && it->first < end; ++it) {
+  auto it = over.upper_bound(pos);
+  if (it != over.begin()) --it;
+  for (; it != over.end() && it->first < end; ++it) {
     const int64_t start = it->first;
     const int64_t stop = start + static_cast<int64_t>(it->second.size());
     const int64_t a = std::max(start, pos);
@@ -313,6 +338,9 @@ void TJournaledFile::StoreChanges() {
       RecoverInPlace();
     } catch (...) {
       recovery_pending_ = true;
+      restore_length_ = base_length_;
+      restore_.clear();
+      for (TJournalRange& range : ranges) restore_.emplace(range.position, std::move(range.bytes));
     }
     throw;
   }

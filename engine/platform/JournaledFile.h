@@ -51,8 +51,9 @@ class TJournaledFile : public TStream {
   // Ends the innermost scope keeping its changes. Ending the outermost
   // stores every change as described above; a scope without changes
   // writes nothing (no journal, no flush). When storing fails, the file is
-  // put back from the journal (when even that fails the journal stays, and
-  // every later use of this object tries again first), the changes are
+  // put back from the journal (when even that fails the journal stays,
+  // every later use of this object tries again first, and reads meanwhile
+  // see the bytes the journal puts back), the changes are
   // dropped, the scope ends and the error propagates.
   void CommitScope();
   // Ends the innermost scope, dropping its changes; true when it had any.
@@ -88,6 +89,11 @@ class TJournaledFile : public TStream {
   void RecoverInPlace();
   // Runs a recovery that a failed commit left to do; throws when it fails.
   void FinishRecovery();
+  // The same; false when it failed (reads then see the bytes the journal
+  // puts back).
+  bool TryFinishRecovery();
+  void ReadOver(int64_t pos, uint8_t* out, int64_t count, int64_t file_part,
+                const std::map<int64_t, std::vector<uint8_t>>& over);
   void RequireWritable() const;
   [[noreturn]] void WriteFailed(int error_number) const;
 
@@ -95,7 +101,11 @@ class TJournaledFile : public TStream {
   bool writable_;
   bool exclusive_;
   int64_t position_ = 0;
+  // After a commit failed and its journal could not be applied: the old
+  // length and old bytes, which reads see until the journal is applied.
   bool recovery_pending_ = false;
+  int64_t restore_length_ = 0;
+  std::map<int64_t, std::vector<uint8_t>> restore_;
   // While a scope is open: the file's length at the outermost begin, the
   // length the scopes see, and the lowest length they saw (bytes from there
   // on that are not pending read as zeros).
