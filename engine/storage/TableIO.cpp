@@ -520,6 +520,8 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   // indexes, unless the key changes below.
   std::vector<TSearchResult>& searches = unique_searches_;
   CheckUnique(buffers, -1, &searches);
+  // Every write of the record is one change of the image.
+  TTinyDBFileIO::TWriteScope scope(io);
 
   bool auto_inc_assigned = false;
   if (auto_inc_field_ >= 0) {
@@ -597,6 +599,7 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   GetRecordList(0).push_back({data_pos, k});
   InsertIntoIndexes(buffers, data_pos, k, on_adjust, &searches);
   if (flush) io.Flush();
+  scope.Commit();
 }
 
 bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
@@ -737,6 +740,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
     plain_image = image;
   }
   CheckUnique(buffers, pos, nullptr, kept_keys);
+  TTinyDBFileIO::TWriteScope scope(io);
   bool every_field = true;
   bool any_encrypted = false;
   kept_blobs_.clear();
@@ -826,6 +830,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
 
   RepositionInIndexes(buffers, pos, on_adjust, kept_keys);
   if (flush) io.Flush();
+  scope.Commit();
 }
 
 void TTinyTableIO::DeleteRecord(int pos, bool flush) {
@@ -835,10 +840,12 @@ void TTinyTableIO::DeleteRecord(int pos, bool flush) {
     throw EDatabaseError(FormatMessage(kPositionOutOfRange, std::to_string(pos)));
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
+  TTinyDBFileIO::TWriteScope scope(io);
   io.MarkDeleted(RecordItemPos(physical[static_cast<size_t>(pos)].RecordNo));
   RemoveFromIndexes(pos);
   physical.erase(physical.begin() + pos);
   if (flush) io.Flush();
+  scope.Commit();
 }
 
 }  // namespace tinydb

@@ -6,6 +6,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileLock.h"
+#include "platform/Journal.h"
 #include "processing/HashBase.h"
 #include "processing/Hash_SHA.h"
 #include "storage/DatabaseWriter.h"
@@ -22,6 +23,9 @@ constexpr char kVersion100[] = "Version 1.00 is not compatible";
 constexpr char kVersionTooHigh[] = "Version of database file is too High";
 constexpr char kLockTimeOut[] = "Wait for unlock time out";
 constexpr char kDamaged[] = "Database '%s' is damaged: ";
+constexpr char kTransactionOpen[] = "A transaction is already open on database '%s'";
+constexpr char kNoTransaction[] = "No transaction is open on database '%s'";
+constexpr char kMemoryRollback[] = "The changes to memory database '%s' cannot be rolled back";
 
 // The version no longer readable, and the highest one understood.
 constexpr char kIncompatibleVersion[] = "1.00";
@@ -85,13 +89,14 @@ void TTinyDBFileIO::Open(const std::string& name, TTinyDBMediumType medium_type,
 
 void TTinyDBFileIO::OpenDiskImage(const std::string& name) {
   if (!FileExists(name)) throw EDatabaseError(FormatMessage(kCannotOpenFile, name));
+  RecoverDiskImage(name);
   {
     // Checked through a separate reader so nothing is held when it fails.
     TFileStream probe(name, TFileAccess::faRead, TFileShare::fsShareAll);
     CheckSignature(probe, name);
   }
   bool read_only = FileIsReadOnly(name);
-  disk_stream_ = std::make_unique<TFileStream>(
+  disk_stream_ = std::make_unique<TJournaledFile>(
       name, read_only ? TFileAccess::faRead : TFileAccess::faReadWrite,
       exclusive_ ? TFileShare::fsExclusive : TFileShare::fsShareAll);
   read_only_ = read_only;
@@ -124,8 +129,27 @@ void TTinyDBFileIO::CheckSignature(TStream& image, const std::string& name) cons
   if (image.Size() < kFixedPartSize) ThrowDamaged(name, "the image is shorter than its fixed part");
 }
 
+void TTinyDBFileIO::RecoverDiskImage(const std::string& name) {
+  if (!JournalExists(name)) return;
+  // A reader's lock still keeps every writer out.
+  TFileStream file(name, FileIsReadOnly(name) ? TFileAccess::faRead : TFileAccess::faReadWrite);
+  LockHandle(file.Handle());
+  try {
+    RecoverFromJournal(name);  // nothing to do when the writer finished meanwhile
+  } catch (...) {
+    UnlockFileRange(file.Handle(), kLockOffset, kLockLength);
+    throw;
+  }
+  UnlockFileRange(file.Handle(), kLockOffset, kLockLength);
+}
+
 void TTinyDBFileIO::Close() {
   std::lock_guard<std::recursive_mutex> hold(guard_);
+  // Writes a scope still holds back never reach the file.
+  if (disk_stream_) disk_stream_->RollbackAll();
+  scope_depth_ = 0;
+  in_transaction_ = false;
+  lock_depth_ = 0;  // the lock goes with the file
   stream_ = nullptr;
   memory_image_ = nullptr;
   disk_stream_.reset();  // a memory stream stays with its owner
@@ -493,24 +517,105 @@ void TTinyDBFileIO::ReadFieldValue(TStream* dest, int64_t item_pos, bool compres
 
 // ---- Locking and durability ----
 
-void TTinyDBFileIO::Lock() {
-  if (!disk_stream_) return;
+void TTinyDBFileIO::LockHandle(int fd) {
   const int retry_count = database_ != nullptr ? database_->LockRetryCount() : 20;
   const int wait_time = database_ != nullptr ? database_->LockWaitTime() : 100;
   int attempts = 0;
-  while (!TryLockFileRange(disk_stream_->Handle(), kLockOffset, kLockLength)) {
+  while (!TryLockFileRange(fd, kLockOffset, kLockLength)) {
     ++attempts;
     if (retry_count > 0 && attempts > retry_count) throw EDatabaseError(kLockTimeOut);
     SleepMilliseconds(std::max(wait_time, 0));
   }
 }
 
+void TTinyDBFileIO::Lock() {
+  if (!disk_stream_) return;
+  if (lock_depth_ == 0) LockHandle(disk_stream_->Handle());
+  ++lock_depth_;
+}
+
 void TTinyDBFileIO::Unlock() {
-  if (disk_stream_) UnlockFileRange(disk_stream_->Handle(), kLockOffset, kLockLength);
+  if (!disk_stream_ || lock_depth_ == 0) return;
+  if (--lock_depth_ == 0) UnlockFileRange(disk_stream_->Handle(), kLockOffset, kLockLength);
 }
 
 void TTinyDBFileIO::Flush() {
   if (disk_stream_) disk_stream_->Flush();
+}
+
+// ---- Write scopes ----
+
+void TTinyDBFileIO::BeginWriteScope() {
+  RequireOpen();
+  if (disk_stream_) {
+    Lock();
+    try {
+      std::lock_guard<std::recursive_mutex> hold(guard_);
+      disk_stream_->BeginScope();
+    } catch (...) {
+      Unlock();
+      throw;
+    }
+  }
+  ++scope_depth_;
+}
+
+void TTinyDBFileIO::CommitWriteScope() {
+  if (scope_depth_ == 0) return;
+  --scope_depth_;
+  if (!disk_stream_) return;
+  const bool outermost = disk_stream_->ScopeDepth() == 1;
+  try {
+    std::lock_guard<std::recursive_mutex> hold(guard_);
+    disk_stream_->CommitScope();
+  } catch (...) {
+    if (outermost) AfterRollback();
+    Unlock();
+    throw;
+  }
+  Unlock();
+}
+
+void TTinyDBFileIO::RollbackWriteScope() {
+  if (scope_depth_ == 0) return;
+  --scope_depth_;
+  if (!disk_stream_) return;
+  bool changed;
+  {
+    std::lock_guard<std::recursive_mutex> hold(guard_);
+    changed = disk_stream_->RollbackScope();
+  }
+  if (changed) AfterRollback();
+  Unlock();
+}
+
+void TTinyDBFileIO::AfterRollback() {
+  try {
+    ReadTableDirectory();
+    if (database_ != nullptr) database_->ImageRolledBack();
+  } catch (...) {
+    // What cannot be read again fails with its own error when next used.
+  }
+}
+
+void TTinyDBFileIO::StartTransaction() {
+  RequireOpen();
+  if (in_transaction_) throw EDatabaseError(FormatMessage(kTransactionOpen, file_name_));
+  BeginWriteScope();
+  in_transaction_ = true;
+}
+
+void TTinyDBFileIO::Commit() {
+  if (!in_transaction_) throw EDatabaseError(FormatMessage(kNoTransaction, file_name_));
+  in_transaction_ = false;
+  CommitWriteScope();
+}
+
+void TTinyDBFileIO::Rollback() {
+  if (!in_transaction_) throw EDatabaseError(FormatMessage(kNoTransaction, file_name_));
+  in_transaction_ = false;
+  RollbackWriteScope();
+  if (!disk_stream_) throw EDatabaseError(FormatMessage(kMemoryRollback, file_name_));
 }
 
 // ---- Password ----

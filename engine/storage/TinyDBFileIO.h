@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/JournaledFile.h"
 #include "platform/Streams.h"
 #include "processing/DataProcess.h"
 #include "storage/Format.h"
@@ -48,6 +49,10 @@ class TFileIODatabaseLink {
   // decrypt), or null. Read once, when the file access object is built;
   // the events must outlive it.
   virtual const TProcessProgressEvents* ProgressEvents() const { return nullptr; }
+  // Called after changes of a disk image were rolled back (the bytes are
+  // as they were when the scope began): whatever was read from the image
+  // since must be read again.
+  virtual void ImageRolledBack() {}
 };
 
 class TTinyDBFileIO {
@@ -168,12 +173,66 @@ class TTinyDBFileIO {
 
   // Disk images only: takes the one-byte write lock, retrying as the
   // database's lock settings say; throws "Wait for unlock time out".
-  // Not counted: callers never nest Lock.
+  // Counted, so a write scope holds the lock across the operations in it.
   void Lock();
-  // Disk images only: releases the lock.
+  // Disk images only: releases the lock when the last Lock is matched.
   void Unlock();
-  // Disk images only: asks the system to write its buffers to the device.
+  // Disk images only: asks the system to write its buffers to the device
+  // (nothing while a write scope holds them back; its commit flushes).
   void Flush();
+
+  // ---- Write scopes ----
+  // Every operation that writes runs in a write scope. On a disk image the
+  // scope holds the file lock, its writes are held back (reads see them),
+  // and the outermost scope's commit stores them all at once through the
+  // rollback journal, so a crash leaves the file as before the scope or
+  // after it. A failed commit leaves the file as before. An inner scope is
+  // a save point: rolling it back restores what it found. A memory image
+  // is written through at once and never journals; rolling a scope of it
+  // back leaves what was written.
+  void BeginWriteScope();
+  // Ends the innermost scope keeping its writes (the outermost stores
+  // them; on failure the writes are dropped as by a rollback and the error
+  // propagates).
+  void CommitWriteScope();
+  // Ends the innermost scope dropping its writes; the directory is read
+  // again and the database told (ImageRolledBack). Never throws.
+  void RollbackWriteScope();
+  int WriteScopeDepth() const { return scope_depth_; }
+  // Changed bytes an open disk scope holds back (0 for a memory image).
+  int64_t PendingBytes() const { return disk_stream_ ? disk_stream_->PendingBytes() : 0; }
+
+  // One scope for the operations of one caller: an outer write scope
+  // opened and ended on request. Throws "A transaction is already open on
+  // database '%s'" for a second start, "No transaction is open on database
+  // '%s'" for a commit or rollback without one. Rolling back the changes
+  // of a memory image is impossible (they are in the image already): that
+  // Rollback ends the transaction and throws "The changes to memory
+  // database '%s' cannot be rolled back".
+  void StartTransaction();
+  void Commit();
+  void Rollback();
+  bool InTransaction() const { return in_transaction_; }
+
+  // A write scope for the life of a block: committed by Commit, rolled
+  // back when the block ends without it.
+  class TWriteScope {
+   public:
+    explicit TWriteScope(TTinyDBFileIO& io) : io_(io) { io_.BeginWriteScope(); }
+    ~TWriteScope() {
+      if (!ended_) io_.RollbackWriteScope();
+    }
+    void Commit() {
+      ended_ = true;
+      io_.CommitWriteScope();
+    }
+    TWriteScope(const TWriteScope&) = delete;
+    TWriteScope& operator=(const TWriteScope&) = delete;
+
+   private:
+    TTinyDBFileIO& io_;
+    bool ended_ = false;
+  };
 
   // ---- Password ----
 
@@ -196,6 +255,14 @@ class TTinyDBFileIO {
   void OpenDiskImage(const std::string& name);
   void OpenMemoryImage(const std::string& name);
   void CheckSignature(TStream& image, const std::string& name) const;
+  // Takes the write lock on |fd| with the database's retries.
+  void LockHandle(int fd);
+  // Rolls back the journal a crash left beside the disk file |name|, under
+  // the write lock, so a commit still running elsewhere is never undone.
+  void RecoverDiskImage(const std::string& name);
+  // After writes were dropped: the directory and the database's state are
+  // read again.
+  void AfterRollback();
 
   TFileIODatabaseLink* database_;
   std::string file_name_;
@@ -203,8 +270,11 @@ class TTinyDBFileIO {
   bool exclusive_ = false;
   TStream* stream_ = nullptr;                 // the open image
   TMemoryStream* memory_image_ = nullptr;     // the same when it is in memory
-  std::unique_ptr<TFileStream> disk_stream_;  // owned when the image is on disk
+  std::unique_ptr<TJournaledFile> disk_stream_;  // owned when the image is on disk
   bool read_only_ = false;
+  int lock_depth_ = 0;
+  int scope_depth_ = 0;
+  bool in_transaction_ = false;
   std::unique_ptr<TCompressMgr> compress_mgr_;
   std::unique_ptr<TEncryptMgr> encrypt_mgr_;
   TDataProcessSettings settings_;

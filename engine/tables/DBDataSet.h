@@ -48,6 +48,9 @@ class TTDBDataSet : public TComponent {
   // Closes the cursor when open: its own closing, then UnbindDatabase.
   // The database calls it to close its cursors.
   virtual void Close() = 0;
+  // The database read its tables again after dropping changes: a cursor
+  // takes its record list anew. Never throws.
+  virtual void StorageReloaded() {}
 
  protected:
   // The first step of opening: binds to the database (creating and

@@ -287,8 +287,10 @@ void TTinyDatabase::CreateTable(const TTableDefinition& table) {
     for (const std::string& name : names)
       if (SameText(name, table.Name))
         throw EDatabaseError("Duplicate table name '" + table.Name + "'");
+    TTinyDBFileIO::TWriteScope scope(io);
     io.AppendTableHeader(header);
     io.Flush();
+    scope.Commit();
   } catch (...) {
     io.Unlock();
     throw;
@@ -300,6 +302,51 @@ void TTinyDatabase::CreateTable(const TTableDefinition& table) {
     if (TableIOByName(name) == nullptr)
       table_ios_.push_back(std::make_unique<TTinyTableIO>(this, name));
   table_names_ = std::move(names);
+}
+
+void TTinyDatabase::StartTransaction() {
+  RequireConnected();
+  file_io_->StartTransaction();
+}
+
+void TTinyDatabase::Commit() {
+  RequireConnected();
+  file_io_->Commit();
+}
+
+void TTinyDatabase::Rollback() {
+  RequireConnected();
+  file_io_->Rollback();
+}
+
+bool TTinyDatabase::InTransaction() const { return Connected() && file_io_->InTransaction(); }
+
+void TTinyDatabase::ImageRolledBack() {
+  std::vector<std::string> names;
+  try {
+    file_io_->GetTableNames(names);
+  } catch (...) {
+    names = table_names_;
+  }
+  for (auto it = table_ios_.begin(); it != table_ios_.end();) {
+    TTinyTableIO& table_io = **it;
+    bool present = false;
+    for (const std::string& name : names) present = present || SameText(name, table_io.TableName());
+    if (!present && table_io.OpenCount() == 0) {
+      it = table_ios_.erase(it);
+      continue;
+    }
+    if (table_io.Loaded()) {
+      try {
+        table_io.Load();
+      } catch (...) {
+        // Left unloaded: its next use reports why.
+      }
+    }
+    ++it;
+  }
+  table_names_ = std::move(names);
+  for (TTDBDataSet* cursor : data_sets_) cursor->StorageReloaded();
 }
 
 std::string TTinyDatabase::StorageName() const {

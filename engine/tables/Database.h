@@ -132,6 +132,24 @@ class TTinyDatabase : public TComponent, public TFileIODatabaseLink, public TTab
   // the file already has (ignoring case), and a refusal naming the limit
   // when the file has 256 tables; nothing is written then.
   void CreateTable(const TTableDefinition& table);
+  // One journal scope for many changes: between StartTransaction and
+  // Commit every change to a disk database is held back (reads see it)
+  // and Commit stores them all at once through the rollback journal, so a
+  // crash leaves the file as before StartTransaction or after Commit.
+  // Rollback drops them, and the tables and cursors read the file again.
+  // A failed Commit leaves the file as before and the changes dropped.
+  // Each change outside a transaction is such a scope of its own. A
+  // memory-medium database never journals: its changes are in the image at
+  // once, and its Rollback ends the transaction with an error saying so.
+  // Throw "Cannot perform this operation on a closed database" when not
+  // connected, "A transaction is already open on database '%s'" for a
+  // second StartTransaction and "No transaction is open on database '%s'"
+  // for Commit or Rollback without one. Disconnecting drops an open
+  // transaction's changes.
+  void StartTransaction();
+  void Commit();
+  void Rollback();
+  bool InTransaction() const;
   // FileName when not empty, else DatabaseName.
   std::string StorageName() const;
   // The table storage object of table |name| (ignoring case), or null
@@ -156,6 +174,10 @@ class TTinyDatabase : public TComponent, public TFileIODatabaseLink, public TTab
   int LockRetryCount() const override;
   int LockWaitTime() const override;
   const TProcessProgressEvents* ProgressEvents() const override { return &progress_events_; }
+  // Loaded tables read their state again and cursors take their lists
+  // anew; tables the file no longer has lose their storage objects unless
+  // a cursor has them open.
+  void ImageRolledBack() override;
 
   // ---- Session and cursors ----
 

@@ -379,6 +379,26 @@ void TTinyTable::RefreshCursor() {
   NotifyDataSources(TDataEvent::RecordChanged);
 }
 
+void TTinyTable::StorageReloaded() {
+  if (state_ == dsInactive || table_io_ == nullptr || !table_io_->Loaded()) return;
+  try {
+    const int keep = position_;
+    table_io_->BuildRecordList(active_index_ + 1, false);
+    record_list_ = table_io_->GetRecordList(active_index_ + 1);
+    filter_active_ = false;
+    position_ = keep;
+    if (state_ == dsBrowse) {
+      if (range_active_ && active_index_ >= 0) ReapplyRange();
+      if (filtered_) ApplyFilter();
+    }
+    const int count = static_cast<int>(record_list_.size());
+    if (position_ >= count) position_ = count - 1;
+    if (state_ == dsBrowse) ResyncCurrent();
+  } catch (...) {
+    // The cursor's next read reports what is wrong.
+  }
+}
+
 // ---- Filter and master range ----
 
 void TTinyTable::DropFilter() {

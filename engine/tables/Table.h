@@ -90,6 +90,11 @@ class TTinyTable : public TTDEDataSet {
   // again, which makes the first record current. With a master range in
   // force and no active index: "No index currently active".
   void RefreshCursor();
+  // The database dropped changes and read this table again: the cursor
+  // list is taken anew from storage (narrowed again by a master range in
+  // force and by the filter when browsing), the position kept as far as
+  // the list reaches.
+  void StorageReloaded() override;
 
   // ---- Master range ----
   // A cursor linked to a master cursor shows only the records whose

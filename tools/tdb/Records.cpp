@@ -67,6 +67,31 @@ void InsertRecord(tinydb::TTinyTable& table, const std::string& line) {
   }
 }
 
+// The changes of one verb as one transaction of the cursor's database,
+// rolled back when the verb ends without Commit.
+class TBatch {
+ public:
+  explicit TBatch(tinydb::TTinyTable& table) : database_(*table.Database()) {
+    database_.StartTransaction();
+  }
+  ~TBatch() {
+    if (!database_.InTransaction()) return;
+    try {
+      database_.Rollback();
+    } catch (...) {
+      // Ending with an error already: the changes are dropped either way.
+    }
+  }
+  void Commit() {
+    if (database_.InTransaction()) database_.Commit();
+  }
+  TBatch(const TBatch&) = delete;
+  TBatch& operator=(const TBatch&) = delete;
+
+ private:
+  tinydb::TTinyDatabase& database_;
+};
+
 }  // namespace
 
 int RunDump(const std::vector<std::string>& args) {
@@ -117,17 +142,23 @@ int RunInsert(const std::vector<std::string>& args) {
   OpenTable(table, line.Positional[0], line.Positional[1], line.Value("--password"));
   int inserted = 0;
   int line_no = 0;
+  // The whole batch is one change of the file: one journal, one pair of
+  // flushes; a crash keeps the table as before it or after it.
+  TBatch batch(table);
   for (std::string text; std::getline(std::cin, text);) {
     ++line_no;
     if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
     try {
       InsertRecord(table, text);
     } catch (const tinydb::EEngineError& e) {
+      // The records before the failing line are kept.
+      batch.Commit();
       throw tinydb::EDatabaseError("line " + std::to_string(line_no) + ": " + e.what() + " (" +
                                    RecordCount(inserted, "inserted before it") + ")");
     }
     ++inserted;
   }
+  batch.Commit();
   std::printf("%s\n", RecordCount(inserted, "inserted").c_str());
   return 0;
 }
@@ -143,6 +174,7 @@ int RunDelete(const std::vector<std::string>& args) {
   tinydb::TTinyTable table;
   OpenTable(table, line.Positional[0], line.Positional[1], line.Value("--password"));
   int deleted = 0;
+  TBatch batch(table);
   if (!key) {
     for (table.GoFirst(); table.VisibleCount() > 0; ++deleted) table.DeleteCurrent();
   } else {
@@ -161,6 +193,7 @@ int RunDelete(const std::vector<std::string>& args) {
       table.GoNext();
     }
   }
+  batch.Commit();
   std::printf("%s\n", RecordCount(deleted, "deleted").c_str());
   return 0;
 }
