@@ -45,7 +45,7 @@ TBlobPrecoder::~TBlobPrecoder() {
     std::lock_guard<std::mutex> hold(mutex_);
     stopping_ = true;
   }
-  changed_.notify_all();
+  encoder_wake_.notify_all();
   if (thread_.joinable()) thread_.join();
 }
 
@@ -79,7 +79,13 @@ void TBlobPrecoder::Run() {
   for (;;) {
     {
       std::unique_lock<std::mutex> hold(mutex_);
-      changed_.wait(hold, [&] { return stopping_ || r < taken_ + kLookahead; });
+      if (!stopping_ && r >= taken_ + kLookahead) {
+        // Far enough ahead: woken once the insert has taken half of it.
+        resume_at_ = r + 1 - kLookahead / 2;
+        encoder_waiting_ = true;
+        encoder_wake_.wait(hold, [&] { return stopping_ || r < taken_ + kLookahead; });
+        encoder_waiting_ = false;
+      }
       if (stopping_) return;
       // The encodings of records the insert is done with (all before the
       // one it may still be using) go; freed here, where they were made.
@@ -106,11 +112,13 @@ void TBlobPrecoder::Run() {
       // Left to the insert, which encodes (and reports) it itself.
       records_[r].Values.clear();
     }
+    bool wake;
     {
       std::lock_guard<std::mutex> hold(mutex_);
       states_[r] = kEncoded;
+      wake = insert_waiting_;
     }
-    changed_.notify_all();
+    if (wake) insert_wake_.notify_one();
     ++r;
   }
 }
@@ -122,15 +130,21 @@ const TBlobPrecoder::TRecord* TBlobPrecoder::Next() {
     return nullptr;
   }
   bool encoded;
+  bool wake;
   {
     std::unique_lock<std::mutex> hold(mutex_);
     const size_t r = taken_;
-    changed_.wait(hold, [&] { return states_[r] != kEncoding; });
+    if (states_[r] == kEncoding) {
+      insert_waiting_ = true;
+      insert_wake_.wait(hold, [&] { return states_[r] != kEncoding; });
+      insert_waiting_ = false;
+    }
     encoded = states_[r] == kEncoded;
     if (!encoded) states_[r] = kLeft;
     ++taken_;
+    wake = encoder_waiting_ && taken_ >= resume_at_;
   }
-  changed_.notify_all();
+  if (wake) encoder_wake_.notify_one();
   if (encoded) handed_out_ = &records_[taken_ - 1];
   return handed_out_;
 }
