@@ -125,10 +125,9 @@ void TBlobPrecoder::Run() {
 
 const TBlobPrecoder::TRecord* TBlobPrecoder::Next() {
   handed_out_ = nullptr;
-  if (!thread_.joinable() || taken_ >= records_.size()) {
-    ++taken_;
-    return nullptr;
-  }
+  if (!thread_.joinable()) return nullptr;
+  // Only this thread changes taken_, so it may read it unlocked.
+  if (taken_ >= records_.size()) return nullptr;
   bool encoded;
   bool wake;
   {
