@@ -140,7 +140,7 @@ void WriteDrinkCatalogue(const std::vector<TDrink>& drinks, const std::string& f
   catalogue.OpenImage(
       tinydb::BuildDatabaseImage(CatalogueSettings(), {DrinksTableDefinition()}), file_name);
   catalogue.SetNextDrinkId(1);
-  for (const TDrink& drink : drinks) catalogue.InsertDrink(drink, false);
+  catalogue.InsertDrinks(drinks);
   catalogue.SaveDatabase();
 }
 

@@ -283,6 +283,49 @@ int32_t TDrinkCatalogue::InsertDrink(const TDrink& drink, bool save) {
   return id;
 }
 
+std::vector<int32_t> TDrinkCatalogue::InsertDrinks(
+    const std::vector<TDrink>& drinks, const std::function<void(size_t, size_t)>& progress) {
+  TTinyTable& table = DrinkTable();
+  std::vector<int32_t> ids;
+  ids.reserve(drinks.size());
+  // A handful of drinks is not worth a thread.
+  constexpr size_t kPrecodeFrom = 16;
+  std::unique_ptr<tinydb::TBlobPrecoder> precoder;
+  if (drinks.size() >= kPrecodeFrom) {
+    precoder = table.NewBlobPrecoder(kCataloguePassword);
+    // Storage numbers its fields from 0, the cursor from 1.
+    const int ingred = table.FieldNamed(drink_fields::kIngred)->FieldNo() - 1;
+    const int directions = table.FieldNamed(drink_fields::kDirections)->FieldNo() - 1;
+    for (const TDrink& drink : drinks)
+      precoder->Submit({{ingred, drink.ingred}, {directions, drink.directions}});
+    precoder->Start();
+  }
+  // Detached on every way out, before the precoder goes.
+  struct TPrecoderUse {
+    TTinyTable& table;
+    ~TPrecoderUse() { table.SetBlobPrecoder(nullptr); }
+  } use{table};
+  table.SetBlobPrecoder(precoder.get());
+  try {
+    for (const TDrink& drink : drinks) {
+      ids.push_back(InsertDrink(drink, false));
+      if (progress) progress(ids.size(), drinks.size());
+    }
+  } catch (...) {
+    table.SetBlobPrecoder(nullptr);
+    // Leave the image as it was: the drinks go in all together or not at all.
+    for (int32_t id : ids) {
+      try {
+        DeleteDrink(id, false);
+      } catch (...) {
+        // The insert's error is the one to report.
+      }
+    }
+    throw;
+  }
+  return ids;
+}
+
 void TDrinkCatalogue::UpdateDrink(const TDrink& drink, bool save) {
   if (!FindDrink(drink.id)) DrinkNotFound(drink.id);
   table_->BeginEdit();

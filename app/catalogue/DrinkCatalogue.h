@@ -111,6 +111,14 @@ class TDrinkCatalogue {
   // changes nothing; a failed save throws after the record and the new id
   // are taken, so the next insert gets the following id.
   int32_t InsertDrink(const TDrink& drink, bool save);
+  // Inserts |drinks| in order as InsertDrink(drink, false) does, calling
+  // |progress| (drinks added, all) after each, and returns the new ids.
+  // When an insert fails, the drinks added so far are deleted from the
+  // image again and the error propagates. The memos of the drinks to come
+  // are encoded on a second thread meanwhile; the image holds the same
+  // bytes as after the single inserts.
+  std::vector<int32_t> InsertDrinks(const std::vector<TDrink>& drinks,
+                                    const std::function<void(size_t, size_t)>& progress = {});
   // Writes every field of |drink| but id into the record with its id; with
   // |save| then writes the image. Throws "Drink <id> not found" when the
   // record is gone.

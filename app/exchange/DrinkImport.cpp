@@ -12,25 +12,7 @@ constexpr size_t kImportQuestionLength = 32;  // "Import " and the name, before 
 
 std::vector<int32_t> InsertDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,
                                   const std::function<void(size_t, size_t)>& progress) {
-  std::vector<int32_t> ids;
-  ids.reserve(drinks.size());
-  try {
-    for (const TDrink& drink : drinks) {
-      ids.push_back(catalogue.InsertDrink(drink, false));
-      if (progress) progress(ids.size(), drinks.size());
-    }
-  } catch (...) {
-    // Leave the image as it was: an import adds all of its drinks or none.
-    for (int32_t id : ids) {
-      try {
-        catalogue.DeleteDrink(id, false);
-      } catch (...) {
-        // The insert's error is the one to report.
-      }
-    }
-    throw;
-  }
-  return ids;
+  return catalogue.InsertDrinks(drinks, progress);
 }
 
 std::vector<int32_t> AddDrinks(TDrinkCatalogue& catalogue, const std::vector<TDrink>& drinks,

@@ -473,6 +473,36 @@ void TTinyTableIO::EncodeBlob(TFieldBufferItem& item, int field_no, TMemoryStrea
   FileIO().EncodeStream(value, &stored, FieldCompressed(field_no), FieldEncrypted(field_no));
 }
 
+std::unique_ptr<TBlobPrecoder> TTinyTableIO::NewBlobPrecoder(std::string_view password) {
+  RequireLoaded();
+  std::vector<TBlobPrecoder::TFieldCoding> fields(field_defs_.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    fields[i].Blob = IsBlobFieldType(field_defs_[i].FieldType);
+    fields[i].Compressed = FieldCompressed(static_cast<int>(i));
+    fields[i].Encrypted = FieldEncrypted(static_cast<int>(i));
+  }
+  return std::make_unique<TBlobPrecoder>(FileIO(), std::move(fields), password);
+}
+
+const std::vector<uint8_t>* TTinyTableIO::PrecodedBlob(const TBlobPrecoder::TRecord* precoded,
+                                                       TFieldBufferItem& item, int field_no) {
+  if (precoded == nullptr) return nullptr;
+  for (const TBlobPrecoder::TValue& value : precoded->Values) {
+    if (value.FieldNo != field_no) continue;
+    if (value.Compressed != FieldCompressed(field_no) ||
+        value.Encrypted != FieldEncrypted(field_no))
+      return nullptr;
+    TOptimBlobStream* stream = item.BlobStream();
+    if (stream == nullptr) return value.Plain.empty() ? &value.Stored : nullptr;
+    const int64_t size = stream->Size();  // loads a pending value first
+    if (static_cast<size_t>(size) != value.Plain.size()) return nullptr;
+    if (size > 0 && std::memcmp(stream->Memory(), value.Plain.data(), value.Plain.size()) != 0)
+      return nullptr;
+    return &value.Stored;
+  }
+  return nullptr;
+}
+
 void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
                              TMemoryStream& stored) {
   TTinyDBFileIO& io = FileIO();
@@ -514,6 +544,9 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   RequireBuffers(buffers);
   TTinyDBFileIO& io = FileIO();
   FileLockHold hold(io);
+  // One precoded record per append, taken even when this one fails, so
+  // the next append meets its own.
+  const TBlobPrecoder::TRecord* precoded = precoder_ != nullptr ? precoder_->Next() : nullptr;
   // Texts are cut first, so the unique checks see the values stored.
   PadStringBuffers(buffers);
   // The unique checks' searches also give the new record's place in those
@@ -574,27 +607,49 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   std::vector<uint8_t>& image = write_image_;
   image.assign(static_cast<size_t>(record_size_), 0);
   io.WriteBuffer(data_pos, image.data(), record_size_);  // reserves the image's place
+  // The decoded image is known here: kept for the cache, the cursor's
+  // read of the new record and later key searches decrypt nothing.
+  std::vector<uint8_t>& plain_image = append_plain_;
+  plain_image.assign(static_cast<size_t>(record_size_), 0);
+  bool any_encrypted = false;
 
   TMemoryStream& stored = stored_value_;
   for (int i = 0; i < static_cast<int>(field_defs_.size()); ++i) {
     TFieldBufferItem& item = buffers.Items(i);
-    uint8_t* field = image.data() + field_offsets_[static_cast<size_t>(i)];
+    const int32_t offset = field_offsets_[static_cast<size_t>(i)];
+    uint8_t* field = image.data() + offset;
     if (!IsBlobFieldType(field_defs_[static_cast<size_t>(i)].FieldType)) {
-      EncodeFixedField(item, i, field);
+      const int32_t width = field_widths_[static_cast<size_t>(i)];
+      const bool encrypted = FieldEncrypted(i);
+      any_encrypted = any_encrypted || encrypted;
+      uint8_t* plain = plain_image.data() + offset;
+      PlainFixedField(item, i, plain);
+      io.EncodeBuffer(plain, field, encrypted, width);
       continue;
     }
-    EncodeBlob(item, i, stored);
+    if (const std::vector<uint8_t>* ready = PrecodedBlob(precoded, item, i)) {
+      stored.SetSize(static_cast<int64_t>(ready->size()));
+      if (!ready->empty()) std::memcpy(stored.Memory(), ready->data(), ready->size());
+      stored.SetPosition(0);
+    } else {
+      EncodeBlob(item, i, stored);
+    }
     TBlobDescriptor blob;
     blob.BlobPos = static_cast<int32_t>(io.ImageSize());
     blob.BlobSize = static_cast<int32_t>(stored.Size());
     blob.BlobCapacity = BlobCapacityFor(blob.BlobSize);
     blob.EncodeTo(field);
+    std::memcpy(plain_image.data() + offset, field,
+                static_cast<size_t>(field_widths_[static_cast<size_t>(i)]));
     WriteBlob(item, i, blob.BlobPos, stored);
     if (FieldCompressed(i) || FieldEncrypted(i))
       NoteEncodedBlock(int64_t{data_pos} + field_offsets_[static_cast<size_t>(i)], blob, stored,
                        io.TrackedImage());
   }
   io.WriteBuffer(data_pos, image.data(), record_size_);
+  if (any_encrypted)
+    decoded_cache_->StoreRecord(data_pos, image.data(), plain_image.data(), record_size_,
+                                io.TrackedImage());
 
   GetRecordList(0).push_back({data_pos, k});
   InsertIntoIndexes(buffers, data_pos, k, on_adjust, &searches);

@@ -13,10 +13,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/Streams.h"
+#include "storage/BlobPrecoder.h"
 #include "storage/BlobStream.h"
 #include "storage/DecodedCache.h"
 #include "storage/FieldBuffers.h"
@@ -142,6 +144,13 @@ class TTinyTableIO {
   // and moves it within every index whose order changes. Cuts texts and
   // checks unique keys first, as AppendRecord does.
   void UpdateRecord(TFieldBuffers& buffers, int pos, bool flush, const TOnAdjust& on_adjust);
+  // A precoder for bulk inserts into this table (see storage/BlobPrecoder.h),
+  // in a database opened with |password|.
+  std::unique_ptr<TBlobPrecoder> NewBlobPrecoder(std::string_view password);
+  // While set (not null), each AppendRecord takes the precoder's next
+  // record and stores the encodings it holds for exactly the values
+  // appended. |precoder| must outlive its use; set null when done.
+  void SetBlobPrecoder(TBlobPrecoder* precoder) { precoder_ = precoder; }
   // Marks the record at |pos| of list 0 deleted and takes it out of every
   // record list; image, blobs and sort chains stay.
   void DeleteRecord(int pos, bool flush);
@@ -211,6 +220,10 @@ class TTinyTableIO {
   // Encodes blob item |item|'s value (the empty value when it has no
   // stream) into |stored| as field |field_no| is stored.
   void EncodeBlob(TFieldBufferItem& item, int field_no, TMemoryStream& stored);
+  // The encoding |precoded| holds for blob item |item| of field |field_no|,
+  // when it encoded exactly that value with the field's steps; else null.
+  const std::vector<uint8_t>* PrecodedBlob(const TBlobPrecoder::TRecord* precoded,
+                                           TFieldBufferItem& item, int field_no);
   // Writes field |field_no|'s blob, already encoded in |stored|, followed
   // by its zero padding at |pos| (verified when asked).
   void WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos, TMemoryStream& stored);
@@ -289,9 +302,10 @@ class TTinyTableIO {
   // Scratch for key comparisons, reused so a search allocates nothing.
   TMemoryStream stored_scratch_;
   TMemoryStream key_scratch_;
-  // Scratch of AppendRecord: the record image, one encoded blob, and the
-  // unique checks' searches.
+  // Scratch of AppendRecord: the record image, its decoded image, one
+  // encoded blob, and the unique checks' searches.
   std::vector<uint8_t> write_image_;
+  std::vector<uint8_t> append_plain_;
   TMemoryStream stored_value_;
   // Scratch of UpdateRecord: the decoded record image, one field's plain
   // bytes, and the blobs written, kept for the cache.
@@ -300,6 +314,7 @@ class TTinyTableIO {
   std::vector<std::pair<int64_t, TDecodedCache::TBlob>> kept_blobs_;
   std::vector<TSearchResult> unique_searches_;
   std::vector<char> kept_keys_;
+  TBlobPrecoder* precoder_ = nullptr;
 
   // Blocks of a tracked image this table storage wrote as the encoding of a
   // value, by the position of their descriptor: the stored bytes, the

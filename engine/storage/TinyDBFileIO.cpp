@@ -439,29 +439,34 @@ void TTinyDBFileIO::DecodeStream(TStream* source, TStream* dest, bool compressed
   dest->SetPosition(0);
 }
 
-void TTinyDBFileIO::EncodeStream(TStream* source, TStream* dest, bool compressed,
-                                 bool encrypted) {
-  std::lock_guard<std::recursive_mutex> hold(guard_);
+void EncodeValue(TCompressMgr& compress_mgr, TEncryptMgr& encrypt_mgr, TMemoryStream& work,
+                 TStream* source, TStream* dest, bool compressed, bool encrypted) {
   source->SetPosition(0);
-  TMemoryStream& work = encode_work_;  // reused: one allocation, not one per value
   TStream* plain = source;  // the bytes still to be transformed
   if (compressed) {
     // Compressed straight into |dest| unless an encryption follows or the
     // value is encoded in place.
     TStream* out = (!encrypted && source != dest) ? dest : &work;
     ResetStream(out);
-    compress_mgr_->Encode(source, out, source->Size());
+    compress_mgr.Encode(source, out, source->Size());
     plain = out;
   }
   if (encrypted) {
     if (plain != dest) ResetStream(dest);
     plain->SetPosition(0);
-    encrypt_mgr_->Encode(plain, dest, plain->Size());
+    encrypt_mgr.Encode(plain, dest, plain->Size());
   } else if (plain != dest) {
     ResetStream(dest);
     dest->CopyFrom(*plain, 0);
   }
   dest->SetPosition(0);
+}
+
+void TTinyDBFileIO::EncodeStream(TStream* source, TStream* dest, bool compressed,
+                                 bool encrypted) {
+  std::lock_guard<std::recursive_mutex> hold(guard_);
+  // encode_work_ is reused: one allocation, not one per value.
+  EncodeValue(*compress_mgr_, *encrypt_mgr_, encode_work_, source, dest, compressed, encrypted);
 }
 
 void TTinyDBFileIO::DecodeBuffer(const void* source, void* dest, bool encrypted, int64_t size) {

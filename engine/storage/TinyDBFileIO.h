@@ -55,6 +55,12 @@ class TFileIODatabaseLink {
   virtual void ImageRolledBack() {}
 };
 
+// Value to stored bytes, the steps of TTinyDBFileIO::EncodeStream through
+// the given managers: compress, then encrypt. |work| carries the
+// compressed value on its way to encryption; |source| may be |dest|.
+void EncodeValue(TCompressMgr& compress_mgr, TEncryptMgr& encrypt_mgr, TMemoryStream& work,
+                 TStream* source, TStream* dest, bool compressed, bool encrypted);
+
 class TTinyDBFileIO {
  public:
   // Takes MediumType and Exclusive from |database| when given (it may be

@@ -322,6 +322,15 @@ void TTinyTable::AdjustOnUpdate(int index_no, int old_pos, int new_pos, TFieldBu
   position_ = at;
 }
 
+std::unique_ptr<TBlobPrecoder> TTinyTable::NewBlobPrecoder(std::string_view password) {
+  CheckActive();
+  return table_io_->NewBlobPrecoder(password);
+}
+
+void TTinyTable::SetBlobPrecoder(TBlobPrecoder* precoder) {
+  if (table_io_ != nullptr) table_io_->SetBlobPrecoder(precoder);
+}
+
 void TTinyTable::CancelRecord() {
   CheckActive();
   if (state_ != dsEdit && state_ != dsInsert) return;

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tables/DataSet.h"
@@ -81,6 +83,12 @@ class TTinyTable : public TTDEDataSet {
   void PostRecord() override;
   // Drops the edit or insert and re-reads the current record.
   void CancelRecord() override;
+  // Bulk inserts: a precoder (storage/BlobPrecoder.h) for this open table,
+  // whose database was opened with |password|; while one is set, the
+  // blob values each posted insert stores are taken from it when it
+  // encoded exactly those values. Set null before the precoder goes.
+  std::unique_ptr<TBlobPrecoder> NewBlobPrecoder(std::string_view password);
+  void SetBlobPrecoder(TBlobPrecoder* precoder);
   // Deletes the current record ("Cannot perform this operation on an
   // empty dataset"); during an insert it cancels instead. Not stopped by
   // ReadOnly.

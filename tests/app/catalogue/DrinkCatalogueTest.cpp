@@ -255,6 +255,59 @@ TEST_F(DrinkCatalogueTest, RefusedInsertChangesNothing) {
   EXPECT_EQ(catalogue.ListDrinks("").size(), 1u);
 }
 
+// Enough drinks for the memos to be encoded on the second thread.
+std::vector<TDrink> ManyDrinks(int count) {
+  std::vector<TDrink> drinks;
+  for (int k = 0; k < count; ++k) {
+    TDrink drink = SampleDrink("Drink " + std::to_string(k));
+    drink.ingred = std::to_string(k % 4 + 1) + " oz Gin\r\n" + std::string(k % 50, 'x');
+    drink.directions = k % 9 == 0 ? "" : "Stir " + std::to_string(k) + " times.";
+    drinks.push_back(drink);
+  }
+  return drinks;
+}
+
+TEST_F(DrinkCatalogueTest, BulkInsertStoresTheBytesOfSingleInserts) {
+  const std::vector<TDrink> drinks = ManyDrinks(300);
+  std::vector<uint8_t> single, bulk;
+  {
+    TDrinkCatalogue catalogue;
+    Start(catalogue);
+    for (const TDrink& drink : drinks) catalogue.InsertDrink(drink, false);
+    single = catalogue.Image().Bytes();
+  }
+  TDrinkCatalogue catalogue;
+  Start(catalogue);
+  std::vector<size_t> progress;
+  const std::vector<int32_t> ids =
+      catalogue.InsertDrinks(drinks, [&](size_t done, size_t all) {
+        EXPECT_EQ(all, drinks.size());
+        progress.push_back(done);
+      });
+  EXPECT_TRUE(catalogue.Image().Bytes() == single);
+  ASSERT_EQ(ids.size(), drinks.size());
+  EXPECT_EQ(ids.front(), 0);
+  EXPECT_EQ(ids.back(), 299);
+  EXPECT_EQ(progress.size(), drinks.size());
+  EXPECT_EQ(catalogue.LoadDrink(123).directions, drinks[123].directions);
+}
+
+TEST_F(DrinkCatalogueTest, RefusedDrinkInABulkInsertTakesTheOthersOutAgain) {
+  Store({{30, SampleDrink("Kir")}});
+  TDrinkCatalogue catalogue;
+  catalogue.Open(path_);
+  catalogue.SetNextDrinkId(1);
+  EXPECT_THROW(catalogue.InsertDrinks(ManyDrinks(60)), tinydb::EDatabaseError);
+  const std::vector<TListedDrink> listed = catalogue.ListDrinks("");
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].id, 30);
+  EXPECT_EQ(catalogue.DrinkTable().State(), tinydb::dsBrowse);
+  // The cursor is free for single inserts again.
+  catalogue.SetNextDrinkId(100);
+  EXPECT_EQ(catalogue.InsertDrink(SampleDrink("After"), false), 100);
+  EXPECT_EQ(catalogue.LoadDrink(100).name, "After");
+}
+
 TEST_F(DrinkCatalogueTest, OpeningFailuresLeaveTheCatalogueClosed) {
   TDrinkCatalogue catalogue;
   EXPECT_THROW(catalogue.Open(folder_.Path("missing.tdb")), tinydb::EFOpenError);
