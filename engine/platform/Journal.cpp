@@ -238,7 +238,7 @@ void WriteJournal(const std::string& file_name, int64_t old_length,
     if (journal.Write(out.data(), static_cast<int64_t>(out.size())) !=
         static_cast<int64_t>(out.size()))
       throw EWriteError(failure(FailureReason(errno != 0 ? errno : EIO)));
-    if (::fsync(journal.Handle()) != 0) throw EWriteError(failure(FailureReason(errno)));
+    if (::fdatasync(journal.Handle()) != 0) throw EWriteError(failure(FailureReason(errno)));
   } catch (...) {
     ::unlink(temp_name.c_str());
     throw;
@@ -377,7 +377,7 @@ TImageSave SaveImageChanges(TMemoryStream& image, const std::string& file_name) 
   for (const auto& [start, end] : changed)
     if ((error_number = write(start, end)) != 0) break;
   if (error_number == 0) error_number = write(old_length, image.Size());
-  if (error_number == 0 && ::fsync(file->Handle()) != 0) error_number = errno;
+  if (error_number == 0 && ::fdatasync(file->Handle()) != 0) error_number = errno;
   file.reset();
   if (error_number != 0) {
     // Put the old bytes back now; when even that fails, the journal stays
