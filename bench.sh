@@ -17,6 +17,10 @@
 #   ./bench.sh bar [--sizes N,...]  My Bar: What Can I Make after a shelf
 #                                   change and the next-bottle ranking at
 #                                   100000 generated drinks
+#   ./bench.sh save [--sizes N,...] one modified drink committed and saved
+#                                   in place (journal and flushes included)
+#                                   and as a whole image, at 1000, 10000 and
+#                                   100000 drinks
 # Lines: "NAME n=N ours_ms=X sqlite_ms=Y ratio=R" (ratio = ours / SQLite)
 # and "NAME n=N ms=X".
 set -euo pipefail
@@ -67,16 +71,22 @@ case "${1:-}" in
     build bar_bench
     exec "$BUILD_DIR/bench/bar_bench" "$@"
     ;;
+  save)
+    shift
+    build save_bench
+    exec "$BUILD_DIR/bench/save_bench" "$@"
+    ;;
   "" | --sizes | --sizes=*)
-    build compare_bench gendrinks bar_bench import_bench
+    build compare_bench gendrinks bar_bench import_bench save_bench
     "$BUILD_DIR/bench/compare_bench" "$@"
     "$BUILD_DIR/bench/import_bench"
     "$BUILD_DIR/bench/bar_bench"
+    "$BUILD_DIR/bench/save_bench" "$@"
     run_program
     ;;
   *)
     echo "usage: ./bench.sh [--sizes N,...] | like|insert|findbykey|marks [--sizes N,...]" \
-      "| engine [ARGS...] | program | import [N] | bar [--sizes N,...]" >&2
+      "| engine [ARGS...] | program | import [N] | bar [--sizes N,...] | save [--sizes N,...]" >&2
     exit 2
     ;;
 esac

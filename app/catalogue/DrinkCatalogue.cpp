@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/Errors.h"
+#include "platform/Journal.h"
 #include "storage/MemoryMedium.h"
 #include "tables/TinyDB.h"
 
@@ -54,6 +55,8 @@ void TDrinkCatalogue::Open(const std::string& file_name) {
   // copied on its way in.
   Close();
   image_.Clear();
+  // A save interrupted by a crash is rolled back before the file is read.
+  tinydb::RecoverFromJournal(file_name);
   image_.LoadFromFile(file_name);
   OpenLoadedImage(file_name);
 }
@@ -348,7 +351,7 @@ void TDrinkCatalogue::DeleteDrink(int32_t id, bool save) {
 
 void TDrinkCatalogue::SaveDatabase() {
   if (!table_) throw tinydb::EDatabaseError("The drink catalogue is not open");
-  image_.SaveToFile(file_name_);
+  tinydb::SaveImageChanges(image_, file_name_);
 }
 
 void TDrinkCatalogue::CancelAndRethrow() {

@@ -53,8 +53,11 @@ class TDrinkCatalogue {
   TDrinkCatalogue& operator=(const TDrinkCatalogue&) = delete;
 
   // Loads the whole of |file_name| into the database image and opens
-  // drinkTable on it (see OpenImage). A missing or unreadable file throws
-  // EFOpenError; any failure leaves the catalogue closed.
+  // drinkTable on it (see OpenImage). A journal left beside the file by an
+  // interrupted save is rolled back first; one that cannot be applied
+  // throws EJournalError and leaves the file as it is. A missing or
+  // unreadable file throws EFOpenError; any failure leaves the catalogue
+  // closed.
   void Open(const std::string& file_name);
   // Takes |image| as the database image and opens drinkTable on it: the
   // image's memory-medium name as DatabaseName, the catalogue password,
@@ -127,11 +130,15 @@ class TDrinkCatalogue {
   // Throws "Drink <id> not found" when there is none.
   void DeleteDrink(int32_t id, bool save = true);
 
-  // Writes the database image over the file atomically (temporary file
-  // beside it, flushed to the device, renamed over it). A read-only file, a
-  // full disk or any other failure throws EFOpenError or EWriteError naming
-  // the file and the reason, leaves the old file whole and no temporary,
-  // and keeps the image: the next save that works stores every change.
+  // Writes the database image over the file so that a crash leaves the
+  // old file or the new one: when the file is the one last loaded or saved,
+  // only the changed ranges and the appended tail, in place under a
+  // rollback journal; otherwise the whole image atomically (temporary file
+  // beside it, flushed, renamed over it). A read-only file, a full disk or
+  // any other failure throws EFOpenError or EWriteError naming the file and
+  // the reason, leaves the old file whole (or its journal for the next
+  // opener), and keeps the image: the next save that works stores every
+  // change.
   void SaveDatabase();
 
   // The id the next inserted drink gets: 0 after opening, then set by a

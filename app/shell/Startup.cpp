@@ -17,6 +17,7 @@
 #include "shell/ProgramFont.h"
 #include "shell/Splash.h"
 #include "shell/UseHTMLHelp.h"
+#include "platform/Journal.h"
 #include "tables/WaitCursor.h"
 
 namespace {
@@ -47,6 +48,14 @@ QString StartFailure(const QStringList& arguments, const char* what) {
   return QStringLiteral("%1\n\nZestoria needs its catalogue \"zestoria.tdb\" beside the "
                         "program, in %2. The program ends now.")
       .arg(text, dir);
+}
+
+// A journal beside the catalogue that cannot be applied: nothing is
+// touched, and the user decides what to keep.
+QString JournalRefusal(const char* what) {
+  return QStringLiteral("%1\n\nZestoria has not opened or changed the catalogue. Keep a copy of "
+                        "both files; the README tells how to go on. The program ends now.")
+      .arg(QString::fromUtf8(what));
 }
 
 // Measurement switches for the program benchmark: with
@@ -93,6 +102,8 @@ std::unique_ptr<TMainForm> StartMainWindow(const QStringList& arguments) {
     // The AND/OR dialog and the text prompt belong to the main window, and
     // so does the print dialog, made here once for the program's life.
     main_form->createPrintDialog();
+  } catch (const tinydb::EJournalError& e) {
+    failure = JournalRefusal(e.what());
   } catch (const std::exception& e) {
     failure = StartFailure(arguments, e.what());
   } catch (...) {

@@ -7,7 +7,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <map>
+#include <memory>
+#include <system_error>
 
 #include "platform/Streams.h"
 
@@ -234,7 +238,7 @@ void WriteJournal(const std::string& file_name, int64_t old_length,
     if (journal.Write(out.data(), static_cast<int64_t>(out.size())) !=
         static_cast<int64_t>(out.size()))
       throw EWriteError(failure(FailureReason(errno != 0 ? errno : EIO)));
-    if (::fsync(journal.Handle()) != 0) throw EWriteError(failure(FailureReason(errno)));
+    if (::fdatasync(journal.Handle()) != 0) throw EWriteError(failure(FailureReason(errno)));
   } catch (...) {
     ::unlink(temp_name.c_str());
     throw;
@@ -307,6 +311,97 @@ TJournalRecovery RecoverFromJournal(const std::string& file_name) {
   recovery.old_length = old_length;
   recovery.ranges = static_cast<int64_t>(ranges.size());
   return recovery;
+}
+
+namespace {
+
+// The whole image saved atomically; a link is kept by replacing its target.
+void SaveWholeImage(TMemoryStream& image, const std::string& file_name) {
+  std::error_code error;
+  if (std::filesystem::is_symlink(file_name, error)) {
+    const std::filesystem::path target = std::filesystem::canonical(file_name, error);
+    if (!error) {
+      image.SaveToFile(target.string());
+      return;
+    }
+  }
+  image.SaveToFile(file_name);
+}
+
+}  // namespace
+
+TImageSave SaveImageChanges(TMemoryStream& image, const std::string& file_name) {
+  const bool rolled_back = RecoverFromJournal(file_name).rolled_back;
+  TFileIdentity now;
+  const bool same_file = !rolled_back && image.HasSavedBase() &&
+                         ReadFileIdentity(file_name, &now) && now == image.SavedFile() &&
+                         image.Size() >= image.SavedLength();
+  if (!same_file) {
+    SaveWholeImage(image, file_name);
+    return TImageSave::isWhole;
+  }
+  if (FileIsReadOnly(file_name))
+    throw EFOpenError("Cannot create file " + Quoted(file_name) + ". The file is read-only");
+  // A temporary left by an interrupted whole-image save is of no use now.
+  ::unlink((file_name + ".tmp").c_str());
+
+  const int64_t old_length = image.SavedLength();
+  const std::map<int64_t, int64_t>& changed = image.ChangedRanges();
+  std::unique_ptr<TFileStream> file;
+  try {
+    file = std::make_unique<TFileStream>(file_name, TFileAccess::faReadWrite);
+    std::vector<TJournalRange> ranges;
+    ranges.reserve(changed.size());
+    for (const auto& [start, end] : changed) {
+      TJournalRange range{start, std::vector<uint8_t>(static_cast<size_t>(end - start))};
+      file->SetPosition(start);
+      file->ReadBuffer(range.bytes.data(), end - start);
+      ranges.push_back(std::move(range));
+    }
+    WriteJournal(file_name, old_length, ranges);
+  } catch (const EStreamError&) {
+    // Without a journal nothing is written in place.
+    file.reset();
+    SaveWholeImage(image, file_name);
+    return TImageSave::isWhole;
+  }
+
+  const uint8_t* bytes = image.Bytes().data();
+  auto write = [&file, bytes](int64_t start, int64_t end) {
+    file->SetPosition(start);
+    errno = 0;
+    if (file->Write(bytes + start, end - start) != end - start) return errno != 0 ? errno : EIO;
+    return 0;
+  };
+  int error_number = 0;
+  for (const auto& [start, end] : changed)
+    if ((error_number = write(start, end)) != 0) break;
+  if (error_number == 0) error_number = write(old_length, image.Size());
+  if (error_number == 0 && ::fdatasync(file->Handle()) != 0) error_number = errno;
+  file.reset();
+  if (error_number != 0) {
+    // Put the old bytes back now; when even that fails, the journal stays
+    // and the next save or opener rolls back. Either way the file is no
+    // longer the image's base, and every change is saved again.
+    image.ForgetSavedBase();
+    try {
+      RecoverFromJournal(file_name);
+    } catch (const EEngineError&) {
+    }
+    throw EWriteError("Cannot create file " + Quoted(file_name) + ". " + FailureReason(error_number));
+  }
+  try {
+    RemoveJournal(file_name);
+  } catch (...) {
+    // The journal would roll this save back: the next one starts over.
+    image.ForgetSavedBase();
+    throw;
+  }
+  if (ReadFileIdentity(file_name, &now))
+    image.MarkSaved(now);
+  else
+    image.ForgetSavedBase();
+  return TImageSave::isJournaled;
 }
 
 }  // namespace tinydb

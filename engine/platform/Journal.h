@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/Streams.h"
 
 namespace tinydb {
 
@@ -81,6 +82,25 @@ void RemoveJournal(const std::string& file_name);
 // or write throws EFOpenError or EWriteError and keeps the journal, so the
 // next opener tries again.
 TJournalRecovery RecoverFromJournal(const std::string& file_name);
+
+// How SaveImageChanges wrote the image.
+enum class TImageSave { isJournaled, isWhole };
+
+// Writes |image| over |file_name| so that a crash at any moment leaves the
+// file as it was or as the image is. A journal already beside the file is
+// rolled back first (one that is refused throws EJournalError and nothing
+// is written). When the file is the one the image was last loaded from or
+// saved to (same identity) and the image has a saved base, only what
+// changed is written: the journal of the changed ranges' old bytes and the
+// old length, then the changed ranges and the appended tail in place, a
+// flush, and the journal removed. Otherwise, or when the journal cannot be
+// written, the whole image is saved atomically (TMemoryStream::SaveToFile,
+// over a link's target, so a link stays a link). A read-only file or a
+// failed write throws EFOpenError or EWriteError with
+// Cannot create file "<file_name>". <reason>; the file is then unchanged or
+// rolled back (else its journal stays for the next opener), and the image
+// keeps every change for the next save.
+TImageSave SaveImageChanges(TMemoryStream& image, const std::string& file_name);
 
 // Flushes the folder holding |file_name| to the device, so that a created,
 // renamed or removed entry lasts (best effort).

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "platform/Errors.h"
 
@@ -36,7 +37,23 @@ ssize_t WriteSome(int fd, const uint8_t* data, size_t count) {
   return n;
 }
 
+TFileIdentity IdentityOf(const struct stat& st) {
+  TFileIdentity identity;
+  identity.device = static_cast<uint64_t>(st.st_dev);
+  identity.inode = static_cast<uint64_t>(st.st_ino);
+  identity.size = static_cast<int64_t>(st.st_size);
+  identity.modified_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return identity;
+}
+
 }  // namespace
+
+bool ReadFileIdentity(const std::string& file_name, TFileIdentity* identity) {
+  struct stat st {};
+  if (::stat(file_name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *identity = IdentityOf(st);
+  return true;
+}
 
 void SetFileWriteFault(int error_number, int64_t bytes_allowed) {
   write_allowance.store(bytes_allowed);
@@ -82,6 +99,7 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0 || position_ < 0) return 0;
   int64_t end = position_ + count;
   if (tracking_) NoteChange(position_, count);
+  if (base_valid_ && position_ < saved_length_) NoteUnsaved(position_, count);
   if (end > Size()) data_.resize(static_cast<size_t>(end));
   std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
   position_ = end;
@@ -100,6 +118,7 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TMemoryStream::SetSize(int64_t size) {
   if (size < 0) size = 0;
+  if (base_valid_ && size < saved_length_) ForgetSavedBase();
   if (tracking_) {
     if (size < Size()) NoteWholeChange();  // bytes cut off may come back as zeros
     else if (size > Size()) NoteChange(Size(), size - Size());
@@ -110,17 +129,59 @@ void TMemoryStream::SetSize(int64_t size) {
 
 void TMemoryStream::Clear() {
   if (tracking_) NoteWholeChange();
+  ForgetSavedBase();
   data_.clear();
   position_ = 0;
 }
 
 void TMemoryStream::LoadFromFile(const std::string& file_name) {
   TFileStream file(file_name, TFileAccess::faRead);
+  struct stat st {};
+  const bool known = ::fstat(file.Handle(), &st) == 0;
   std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
   file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
   if (tracking_) NoteWholeChange();
   data_ = std::move(bytes);
   position_ = 0;
+  ForgetSavedBase();
+  if (known) MarkSaved(IdentityOf(st));
+}
+
+void TMemoryStream::MarkSaved(const TFileIdentity& identity) {
+  base_valid_ = true;
+  saved_length_ = Size();
+  saved_file_ = identity;
+  changed_.clear();
+}
+
+void TMemoryStream::ForgetSavedBase() {
+  base_valid_ = false;
+  saved_length_ = 0;
+  saved_file_ = {};
+  changed_.clear();
+}
+
+void TMemoryStream::NoteUnsaved(int64_t pos, int64_t size) {
+  // Ranges closer than this are joined: rewriting a few unchanged bytes
+  // costs less than another range in the journal and another write.
+  constexpr int64_t kJoinGap = 64;
+  int64_t start = pos;
+  int64_t end = std::min(pos + size, saved_length_);
+  if (end <= start) return;
+  auto it = changed_.upper_bound(start);
+  if (it != changed_.begin()) {
+    auto before = std::prev(it);
+    if (before->second + kJoinGap >= start) {
+      start = before->first;
+      end = std::max(end, before->second);
+      it = changed_.erase(before);
+    }
+  }
+  while (it != changed_.end() && it->first <= end + kJoinGap) {
+    end = std::max(end, it->second);
+    it = changed_.erase(it);
+  }
+  changed_.emplace_hint(it, start, end);
 }
 
 namespace {
@@ -207,6 +268,9 @@ void TMemoryStream::SaveToFile(const std::string& file_name) {
     (void)::fsync(folder_fd);
     ::close(folder_fd);
   }
+  TFileIdentity identity;
+  if (ReadFileIdentity(file_name, &identity)) MarkSaved(identity);
+  else ForgetSavedBase();
 }
 
 // ---- TFileStream ----

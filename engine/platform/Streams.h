@@ -3,12 +3,28 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace tinydb {
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+// Which file a name stands for and how it looked: a file written by
+// another program since has another size or modification time, and a file
+// put in its place another device or inode.
+struct TFileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t size = 0;
+  int64_t modified_ns = 0;
+  bool operator==(const TFileIdentity&) const = default;
+};
+
+// The identity of the file |file_name| names (a link is followed); false
+// when it cannot be read.
+bool ReadFileIdentity(const std::string& file_name, TFileIdentity* identity);
 
 // A positioned sequence of bytes. Reads and writes start at Position() and
 // advance it. Sizes and positions are 64-bit; database images stay below
@@ -59,6 +75,7 @@ class TMemoryStream : public TStream {
   // counts as a change of every byte. Readers use Bytes().
   uint8_t* Memory() {
     if (tracking_) NoteWholeChange();
+    ForgetSavedBase();
     return data_.data();
   }
   const std::vector<uint8_t>& Bytes() const { return data_; }
@@ -89,6 +106,23 @@ class TMemoryStream : public TStream {
     return true;
   }
 
+  // ---- The saved base ----
+  // After LoadFromFile or SaveToFile the stream knows the file that holds
+  // it (its identity then) and its length then, and from then on the exact
+  // byte ranges written below that length, coalesced; what lies past it is
+  // the appended tail. Shrinking the stream, Clear() and handing out
+  // Memory() forget the base (the next save must write everything).
+  bool HasSavedBase() const { return base_valid_; }
+  int64_t SavedLength() const { return saved_length_; }
+  const TFileIdentity& SavedFile() const { return saved_file_; }
+  // The ranges changed below SavedLength() since the base: start -> end,
+  // in order, disjoint and apart.
+  const std::map<int64_t, int64_t>& ChangedRanges() const { return changed_; }
+  // Takes the stream as now held by the file with |identity|: the saved
+  // length becomes Size() and no range is changed.
+  void MarkSaved(const TFileIdentity& identity);
+  void ForgetSavedBase();
+
   // Replaces the contents with the whole file; throws EFOpenError.
   void LoadFromFile(const std::string& file_name);
   // Writes the contents over the file atomically: a temporary file beside
@@ -103,6 +137,8 @@ class TMemoryStream : public TStream {
  private:
   void NoteChange(int64_t pos, int64_t size);
   void NoteWholeChange();
+  // Adds [pos, pos + size) to the changed ranges below the saved length.
+  void NoteUnsaved(int64_t pos, int64_t size);
 
   std::vector<uint8_t> data_;
   int64_t position_ = 0;
@@ -110,6 +146,10 @@ class TMemoryStream : public TStream {
   uint64_t stamp_ = 0;
   uint64_t whole_stamp_ = 0;           // the last change of every byte
   std::vector<uint64_t> page_stamps_;  // by page; pages past the end unchanged
+  bool base_valid_ = false;
+  int64_t saved_length_ = 0;
+  TFileIdentity saved_file_;
+  std::map<int64_t, int64_t> changed_;  // start -> end, below saved_length_
 };
 
 // How a file stream is opened.

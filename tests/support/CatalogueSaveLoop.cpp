@@ -3,11 +3,12 @@
 //
 //   catalogue_save_loop <database file>
 //
-// Opens the catalogue and flips it between two states, saving after each
-// flip and printing "saved <n>" once the save has returned: state A holds
-// whatever the file held at first, state B adds the drinks ExtraDrink(0) to
-// ExtraDrink(kExtraDrinks - 1) under the ids from kFirstExtraId on. It
-// starts from the state it finds and runs until it is killed.
+// Opens the catalogue and makes the changes of ApplySaveStep one after
+// another, saving after each and printing "saved <n>" once the nth save has
+// returned: small changes of a drink or two, and the import or deletion of
+// the drinks ExtraDrink(0) to ExtraDrink(kExtraDrinks - 1) under the ids
+// from kFirstExtraId on. It starts from the catalogue it finds and runs
+// until it is killed.
 #include <cstdio>
 #include <exception>
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
     TDrinkCatalogue catalogue;
     catalogue.Open(argv[1]);
     for (long saves = 1;; ++saves) {
-      test::FlipCatalogueState(catalogue);
+      test::ApplySaveStep(catalogue, saves);
       catalogue.SaveDatabase();
       std::printf("saved %ld\n", saves);
       std::fflush(stdout);

@@ -1,5 +1,5 @@
-// The two catalogue states the save loop flips between, shared by the loop
-// and the tests that check what it left behind.
+// The changes the save loop makes, shared by the loop and the tests that
+// check what it left behind.
 #pragma once
 
 #include <string>
@@ -39,6 +39,32 @@ inline void FlipCatalogueState(TDrinkCatalogue& catalogue) {
   } else {
     catalogue.SetNextDrinkId(kFirstExtraId);
     for (int i = 0; i < kExtraDrinks; ++i) catalogue.InsertDrink(ExtraDrink(i), false);
+  }
+}
+
+constexpr int32_t kSmallChangeId = 5000;
+
+// The change the save loop makes before its |step|th save (steps count
+// from 1): odd steps are small changes (a drink's comment rewritten, one
+// drink added or taken away again), even steps flip the catalogue's state
+// as an import of many drinks or their deletion. The change depends only
+// on the step and the catalogue, so a test can replay it.
+inline void ApplySaveStep(TDrinkCatalogue& catalogue, long step) {
+  if (step % 2 == 0) {
+    FlipCatalogueState(catalogue);
+  } else if (step % 4 == 1) {
+    TDrink drink = catalogue.LoadDrink(catalogue.ListDrinks("").front().id);
+    drink.comment = "Changed at step " + std::to_string(step);
+    catalogue.UpdateDrink(drink, false);
+  } else if (catalogue.FindDrink(kSmallChangeId)) {
+    catalogue.DeleteDrink(kSmallChangeId, false);
+  } else {
+    const int64_t next = catalogue.NextDrinkId();
+    catalogue.SetNextDrinkId(kSmallChangeId);
+    TDrink drink = ExtraDrink(static_cast<int>(step % 7));
+    drink.name = "Small change";
+    catalogue.InsertDrink(drink, false);
+    catalogue.SetNextDrinkId(static_cast<int32_t>(next));
   }
 }
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/Journal.h"
 #include "support/ToolRun.h"
 
 namespace {
@@ -302,6 +304,61 @@ TEST_F(ZestoriaCliTest, ShelfCommandsMisusedOrWithoutAVocabularyFail) {
   const TRun run = Cli({"shelf", "--db", db, "--vocabulary", Path("none.json")});
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_NE(run.err.find("none.json"), std::string::npos) << run.err;
+}
+
+// A crash in the middle of a save leaves the old bytes of what it overwrote
+// in the journal and a file with some new bytes and a tail.
+void CrashMidSave(const std::string& db) {
+  const std::string original = ReadFile(db);
+  const auto size = static_cast<int64_t>(original.size());
+  std::vector<tinydb::TJournalRange> ranges;
+  for (int64_t at : {int64_t{0}, size / 3, size - 40}) {
+    const std::string old = original.substr(static_cast<size_t>(at), 40);
+    ranges.push_back({at, std::vector<uint8_t>(old.begin(), old.end())});
+  }
+  tinydb::WriteJournal(db, size, ranges);
+  std::string torn = original;
+  for (const tinydb::TJournalRange& range : ranges)
+    torn.replace(static_cast<size_t>(range.position), 40, 40, '\x5a');
+  WriteFile(db, torn + std::string(5000, '\x77'));
+}
+
+TEST_F(ZestoriaCliTest, EveryToolRollsBackAJournalLeftByACrashAndRefusesADamagedOne) {
+  ASSERT_EQ(Build(drinks_, "z.tdb").exit_code, 0);
+  const std::string db = Path("z.tdb");
+  const std::string original = ReadFile(db);
+  const std::vector<std::vector<std::string>> openers = {
+      {ZESTORIA_TDB, "check", db, "--password", "fizzo"},
+      {ZESTORIA_TDB, "dump", db, "drinks", "--password", "fizzo"},
+      {ZESTORIA_CLI, "list", "--db", db},
+      {ZESTORIA_CLI, "show", "3", "--db", db}};
+  for (const std::vector<std::string>& opener : openers) {
+    SCOPED_TRACE(opener[1]);
+    CrashMidSave(db);
+    const std::vector<std::string> args(opener.begin() + 1, opener.end());
+    TRun run = Run(opener[0], args);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(ReadFile(db), original);
+    EXPECT_FALSE(fs::exists(tinydb::JournalFileName(db)));
+
+    // A damaged journal is never applied: the tool says what is wrong and
+    // leaves both files as they are.
+    CrashMidSave(db);
+    std::string journal = ReadFile(tinydb::JournalFileName(db));
+    journal[60] ^= 0x10;
+    WriteFile(tinydb::JournalFileName(db), journal);
+    const std::string torn = ReadFile(db);
+    run = Run(opener[0], args);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find("The journal \"" + tinydb::JournalFileName(db) +
+                           "\" is not applied: its checksum fails"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFile(db), torn);
+    EXPECT_EQ(ReadFile(tinydb::JournalFileName(db)), journal);
+    fs::remove(tinydb::JournalFileName(db));
+    WriteFile(db, original);
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "platform/Codepage.h"
 #include "platform/Errors.h"
+#include "platform/Journal.h"
 #include "processing/DataProcess.h"
 
 namespace tdb {
@@ -57,6 +58,16 @@ std::string MessageForTerminal(const std::string& message) {
   return IsWellFormedUtf8(message) ? message : tinydb::Cp1252ToUtf8(message);
 }
 
+// Puts |path| back as it was before a change that a crash interrupted,
+// and says so.
+void RollBackInterruptedChange(const std::string& path) {
+  const tinydb::TJournalRecovery recovery = tinydb::RecoverFromJournal(path);
+  if (recovery.rolled_back)
+    std::fprintf(stderr, "tdb: \"%s\" was rolled back by its journal to the %lld bytes it held "
+                         "before an interrupted change\n",
+                 MessageForTerminal(path).c_str(), static_cast<long long>(recovery.old_length));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +77,10 @@ int main(int argc, char** argv) {
     if (args.empty()) throw tdb::EUsageError("no command given");
     const std::string command = args.front();
     args.erase(args.begin());
+    // Every command on an existing database first rolls back a change that
+    // a crash interrupted; a journal that cannot be applied stops it.
+    if (command != "create" && !args.empty() && !args.front().empty() && args.front()[0] != '-')
+      RollBackInterruptedChange(args.front());
     if (command == "create") return tdb::RunCreate(args);
     if (command == "add-table") return tdb::RunAddTable(args);
     if (command == "info") return tdb::RunInfo(args);

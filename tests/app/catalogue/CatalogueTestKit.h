@@ -7,6 +7,7 @@
 
 #include "catalogue/Drink.h"
 #include "catalogue/DrinkCatalogue.h"
+#include "platform/Journal.h"
 #include "platform/Streams.h"
 #include "storage/DatabaseWriter.h"
 #include "support/TempDir.h"
@@ -43,6 +44,21 @@ inline std::vector<uint8_t> FileBytes(const std::string& path) {
   tinydb::TMemoryStream stream;
   stream.LoadFromFile(path);
   return stream.Bytes();
+}
+
+// The bytes the next save of |image| over |path| writes: the journal and
+// the in-place ranges when it saves in place, else the whole image.
+inline int64_t SaveBytes(tinydb::TMemoryStream& image, const std::string& path) {
+  tinydb::TFileIdentity now;
+  if (!image.HasSavedBase() || !tinydb::ReadFileIdentity(path, &now) || !(now == image.SavedFile()))
+    return image.Size();
+  int64_t journal = 32 + 4;
+  int64_t in_place = image.Size() - image.SavedLength();
+  for (const auto& [start, end] : image.ChangedRanges()) {
+    journal += 16 + (end - start);
+    in_place += end - start;
+  }
+  return journal + in_place;
 }
 
 }  // namespace zestoria::test

@@ -347,9 +347,12 @@ TEST_F(MainFormTest, DeleteSelectsTheItemBeforeAndEmptiesTheDisplayAtTheEnd) {
 }
 
 TEST_F(MainFormTest, AFailedSaveIsReportedAndTheDrinkStaysListed) {
-  // A folder where the save's temporary file must go makes every save fail.
+  // Folders where the save's journal and the whole-image save's temporary
+  // file must go make every save fail.
   const std::string blocker = databasePath + ".tmp";
+  const std::string journal_blocker = databasePath + "-journal.tmp";
   std::filesystem::create_directory(blocker);
+  std::filesystem::create_directory(journal_blocker);
   Recipe().ButAddClick();
   RecipeUi().StaticTitle->setText("Unsaved");
   Recipe().ButtonCommitClick();
@@ -361,6 +364,7 @@ TEST_F(MainFormTest, AFailedSaveIsReportedAndTheDrinkStaysListed) {
   EXPECT_FALSE(DrinkOnDiskExists(11));
 
   std::filesystem::remove(blocker);
+  std::filesystem::remove(journal_blocker);
   Recipe().ButAddClick();
   RecipeUi().StaticTitle->setText("Saved");
   Recipe().ButtonCommitClick();

@@ -10,10 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -22,6 +24,7 @@
 #include "CatalogueTestKit.h"
 #include "catalogue/DrinkCatalogue.h"
 #include "platform/Errors.h"
+#include "platform/Journal.h"
 #include "support/CatalogueSaveLoop.h"
 
 namespace zestoria {
@@ -72,19 +75,28 @@ class SaveSafetyTest : public ::testing::Test {
   }
 
   // Inserts a drink into an open catalogue, expects the save to fail with
-  // |message|, and checks that the file and the folder are as before while
-  // the image keeps the drink. Returns the catalogue's digest.
-  void ExpectFailedSave(TDrinkCatalogue& catalogue, const std::string& message) {
+  // |message| (under the write fault |error_number|, which allows the
+  // bytes |allowed| gives for the bytes the save writes), and checks that
+  // the file, once an opener has rolled back what the failed save left, and
+  // the folder are as before while the image keeps the drink.
+  void ExpectFailedSave(TDrinkCatalogue& catalogue, const std::string& message, int error_number = 0,
+                        const std::function<int64_t(int64_t)>& allowed = {}) {
     const std::vector<uint8_t> before = FileBytes(path_);
     const std::set<std::string> names = FolderNames(folder_.Dir());
-    try {
-      catalogue.InsertDrink(SampleDrink("Unsaved"), true);
-      ADD_FAILURE() << "the save did not fail";
-    } catch (const tinydb::EStreamError& e) {
-      EXPECT_EQ(e.what(), message);
+    catalogue.InsertDrink(SampleDrink("Unsaved"), false);
+    {
+      const int64_t save_bytes = test::SaveBytes(catalogue.Image(), path_);
+      TWriteFault fault(error_number, allowed ? allowed(save_bytes) : 0);
+      try {
+        catalogue.SaveDatabase();
+        ADD_FAILURE() << "the save did not fail";
+      } catch (const tinydb::EStreamError& e) {
+        EXPECT_EQ(e.what(), message);
+      }
     }
+    tinydb::RecoverFromJournal(path_);
     EXPECT_EQ(FileBytes(path_), before);
-    EXPECT_EQ(FolderNames(folder_.Dir()), names);  // no temporary left
+    EXPECT_EQ(FolderNames(folder_.Dir()), names);  // no temporary or journal left
     EXPECT_EQ(catalogue.LoadDrink(static_cast<int32_t>(catalogue.NextDrinkId() - 1)).name, "Unsaved");
   }
 
@@ -94,18 +106,15 @@ class SaveSafetyTest : public ::testing::Test {
 
 TEST_F(SaveSafetyTest, KillingTheSaverMidSaveLeavesTheOldOrTheNewCatalogue) {
   MakeCatalogue(path_, 60);
-  const std::string state_a = DigestOfFile(path_);
-  TDrinkCatalogue flipped;
-  flipped.OpenImage(FileBytes(path_), folder_.Path("unused.tdb"));
-  test::FlipCatalogueState(flipped);
-  const std::string state_b = CatalogueDigest(flipped);
-  ASSERT_NE(state_a, state_b);
-
   const unsigned seed = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 random(seed);
   std::set<std::string> states_seen;
-  for (int round = 0; round < 40; ++round) {
+  // Where the kills landed, told by what they left beside the file.
+  int in_journal_write = 0, in_place = 0, in_whole_save = 0, between = 0;
+  for (int round = 0; round < 60; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const std::vector<uint8_t> start = FileBytes(path_);
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
     const pid_t child = ::fork();
@@ -123,25 +132,49 @@ TEST_F(SaveSafetyTest, KillingTheSaverMidSaveLeavesTheOldOrTheNewCatalogue) {
     const int saves = std::uniform_int_distribution<int>(0, 3)(random);
     char line[64];
     bool running = true;
-    for (int i = 0; i < saves && running; ++i) running = std::fgets(line, sizeof line, lines) != nullptr;
+    long saved = 0;
+    for (int i = 0; i < saves && running; ++i) {
+      running = std::fgets(line, sizeof line, lines) != nullptr;
+      if (running) saved = std::atol(line + 6);
+    }
     ::usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
+    while (std::fgets(line, sizeof line, lines) != nullptr) saved = std::atol(line + 6);
     std::fclose(lines);
-    ASSERT_TRUE(running) << "the save loop ended by itself in round " << round;
-    ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round;
+    ASSERT_TRUE(running) << "the save loop ended by itself";
+    ASSERT_TRUE(WIFSIGNALED(status));
 
+    const std::set<std::string> left = FolderNames(folder_.Dir());
+    if (left.count("zestoria.tdb-journal.tmp")) ++in_journal_write;
+    else if (left.count("zestoria.tdb-journal")) ++in_place;
+    else if (left.count("zestoria.tdb.tmp")) ++in_whole_save;
+    else ++between;
+
+    // The catalogue of the last completed save or of the one cut off.
+    TDrinkCatalogue replay;
+    replay.OpenImage(start, folder_.Path("unused.tdb"));
+    for (long step = 1; step <= saved; ++step) test::ApplySaveStep(replay, step);
+    const std::string old_state = CatalogueDigest(replay);
+    test::ApplySaveStep(replay, saved + 1);
+    const std::string new_state = CatalogueDigest(replay);
     std::string digest;
-    ASSERT_NO_THROW(digest = DigestOfFile(path_)) << "round " << round;
-    ASSERT_TRUE(digest == state_a || digest == state_b) << "round " << round;
-    states_seen.insert(digest);
-    // At most the one temporary of the save that was cut off.
+    ASSERT_NO_THROW(digest = DigestOfFile(path_));
+    ASSERT_TRUE(digest == old_state || digest == new_state) << "after " << saved << " saves";
+    states_seen.insert(digest == old_state ? "old" : "new");
+    EXPECT_EQ(std::system((std::string(ZESTORIA_TDB) + " check '" + path_ +
+                           "' --password fizzo >/dev/null 2>&1").c_str()),
+              0);
+    // At most the one temporary of a whole-image save that was cut off.
     std::set<std::string> names = FolderNames(folder_.Dir());
     names.erase("zestoria.tdb.tmp");
-    EXPECT_EQ(names, std::set<std::string>{"zestoria.tdb"}) << "round " << round;
+    EXPECT_EQ(names, std::set<std::string>{"zestoria.tdb"});
   }
   EXPECT_EQ(states_seen.size(), 2u);
+  std::printf("kills: %d in the journal write, %d in the in-place write, %d in a whole-image save, "
+              "%d between saves\n",
+              in_journal_write, in_place, in_whole_save, between);
 
   // The next save clears a temporary left by the last kill.
   TDrinkCatalogue catalogue;
@@ -174,19 +207,23 @@ TEST_F(SaveSafetyTest, ALeftoverTemporaryIsReplacedAndGone) {
 }
 
 TEST_F(SaveSafetyTest, AFailedWriteKeepsEveryChangeUntilTheNextSave) {
-  // The disk fills up at once, after a few bytes, and halfway through.
-  const int64_t image_size = static_cast<int64_t>(FileBytes((MakeCatalogue(path_, 20), path_)).size());
+  // The disk fills up at once, after a few bytes, halfway through the save
+  // and at its last byte.
+  MakeCatalogue(path_, 20);
   struct TCase {
     int error_number;
-    int64_t bytes_allowed;
+    std::function<int64_t(int64_t)> allowed;
   };
-  const TCase cases[] = {{ENOSPC, 0}, {ENOSPC, 100}, {ENOSPC, image_size / 2}, {EIO, 4096}};
+  const TCase cases[] = {{ENOSPC, [](int64_t) { return int64_t{0}; }},
+                         {ENOSPC, [](int64_t bytes) { return std::min<int64_t>(100, bytes - 1); }},
+                         {ENOSPC, [](int64_t bytes) { return bytes / 2; }},
+                         {EIO, [](int64_t bytes) { return bytes - 1; }}};
   TDrinkCatalogue catalogue;
   Start(catalogue, path_);
   for (const TCase& c : cases) {
-    SCOPED_TRACE(std::to_string(c.error_number) + " after " + std::to_string(c.bytes_allowed));
-    TWriteFault fault(c.error_number, c.bytes_allowed);
-    ExpectFailedSave(catalogue, "Cannot create file \"" + path_ + "\". " + std::strerror(c.error_number));
+    SCOPED_TRACE(std::to_string(c.error_number));
+    ExpectFailedSave(catalogue, "Cannot create file \"" + path_ + "\". " + std::strerror(c.error_number),
+                     c.error_number, c.allowed);
   }
   EXPECT_NE(std::string(std::strerror(ENOSPC)).find("No space left on device"), std::string::npos);
   // The fault is gone: one save stores all four drinks.

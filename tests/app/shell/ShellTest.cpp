@@ -11,10 +11,14 @@
 #include <QScreen>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "shell/MainForm.h"
+#include "platform/Journal.h"
 #include "platform/Streams.h"
 #include "shell/LoginForm.h"
 #include "shell/Platform.h"
@@ -223,6 +227,55 @@ TEST(StartUp, MissingCatalogueIsReportedAndNoWindowIsLeft) {
   for (QWidget* w : QApplication::topLevelWidgets()) {
     EXPECT_EQ(qobject_cast<TSplash*>(w), nullptr) << "a splash was left behind";
   }
+}
+
+TEST(StartUp, AJournalLeftByACrashIsRolledBackAndADamagedOneStopsTheStart) {
+  TScriptedPlatform scripted;
+  tinydb::test::TTempDir dir;
+  const std::string db = dir.Path("zestoria.tdb");
+  std::filesystem::copy_file(ZESTORIA_CATALOGUE_DB, db);
+  tinydb::TMemoryStream original;
+  original.LoadFromFile(db);
+  // A save cut off after its journal: the header overwritten, a tail added.
+  const std::vector<uint8_t> head(original.Bytes().begin(), original.Bytes().begin() + 64);
+  auto crash = [&] {
+    tinydb::WriteJournal(db, original.Size(), {{0, head}});
+    std::vector<uint8_t> torn = original.Bytes();
+    std::fill(torn.begin(), torn.begin() + 64, uint8_t{0x5a});
+    torn.resize(torn.size() + 3000, 0x77);
+    tinydb::TFileStream file(db, tinydb::TFileAccess::faReadWrite);
+    file.WriteBuffer(torn.data(), static_cast<int64_t>(torn.size()));
+  };
+  const QString program = QString::fromStdString(dir.Path("zestoria"));
+
+  crash();
+  {
+    std::unique_ptr<TMainForm> form = StartMainWindow({program});
+    EXPECT_NE(form, nullptr);
+    EXPECT_TRUE(scripted.Messages(QStringLiteral("Error")).isEmpty());
+    EXPECT_FALSE(tinydb::JournalExists(db));
+  }
+
+  original.LoadFromFile(db);
+  crash();
+  const std::string journal_name = tinydb::JournalFileName(db);
+  tinydb::TMemoryStream journal;
+  journal.LoadFromFile(journal_name);
+  journal.SetPosition(50);
+  journal.WriteBuffer("\x01", 1);  // inside the old bytes: the checksum fails
+  journal.SaveToFile(journal_name);
+  tinydb::TMemoryStream torn;
+  torn.LoadFromFile(db);
+  std::unique_ptr<TMainForm> form = StartMainWindow({program});
+  EXPECT_EQ(form, nullptr);
+  ASSERT_EQ(scripted.Messages(QStringLiteral("Error")).size(), 1);
+  EXPECT_TRUE(scripted.LastMessage().contains(QString::fromStdString(
+      "The journal \"" + journal_name + "\" is not applied: its checksum fails")));
+  EXPECT_TRUE(scripted.LastMessage().contains(QStringLiteral("Zestoria has not opened or changed the catalogue")));
+  tinydb::TMemoryStream after;
+  after.LoadFromFile(db);
+  EXPECT_EQ(after.Bytes(), torn.Bytes());
+  EXPECT_TRUE(tinydb::JournalExists(db));
 }
 
 }  // namespace
