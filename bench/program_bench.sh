@@ -2,8 +2,9 @@
 # The desktop program at scale: start-up to a listed, shown window and the
 # refill of the list with every drink, on a generated catalogue.
 #   bench/program_bench.sh [N] [RUNS]
-# N drinks (default 100000) are generated with gendrinks; the catalogue and
-# the help file go beside a copy of the Release program in a scratch folder.
+# N drinks (default 100000) are generated with gendrinks; the catalogue, the
+# ingredient vocabulary and the help file go beside a copy of the Release
+# program in a scratch folder.
 # The whole process is timed RUNS times (default 5) under the offscreen
 # platform with ZESTORIA_QUIT_WHEN_SHOWN=1 (the program ends once its
 # listed window is shown); ZESTORIA_REFILL_TIMES makes it also refill the
@@ -24,6 +25,7 @@ fi
 PROGRAM="$BUILD_DIR/app/zestoria"
 GENDRINKS="$(find "$BUILD_DIR" -type f -name gendrinks -perm -u+x | head -n 1)"
 HELP="$(find "$BUILD_DIR" -maxdepth 2 -type f -name zestoria.chm | head -n 1)"
+VOCABULARY="$BUILD_DIR/app/ingredients.json"
 [[ -x "$PROGRAM" ]] || { echo "program_bench: no program at $PROGRAM" >&2; exit 1; }
 [[ -n "$GENDRINKS" ]] || { echo "program_bench: gendrinks was not built" >&2; exit 1; }
 
@@ -32,6 +34,8 @@ trap 'rm -rf "$WORK"' EXIT
 "$GENDRINKS" "$N" "$WORK/catalogue.tdb" >/dev/null
 cp "$PROGRAM" "$WORK/zestoria"
 [[ -n "$HELP" ]] && cp "$HELP" "$WORK/zestoria.chm"
+# The ingredient vocabulary beside the program, as shipped (My Bar loads it).
+[[ -f "$VOCABULARY" ]] && cp "$VOCABULARY" "$WORK/ingredients.json"
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -40,7 +44,7 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$WORK/runtime}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 startups=()
 for ((run = 0; run < RUNS; ++run)); do
-  # Every run starts from the generated file (the start-up saves it).
+  # Every run starts from the generated file.
   cp "$WORK/catalogue.tdb" "$WORK/zestoria.tdb"
   start=$(date +%s%N)
   "$WORK/zestoria" >/dev/null 2>&1

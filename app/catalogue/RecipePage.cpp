@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStyle>
@@ -18,6 +17,7 @@
 #include <unordered_set>
 
 #include "catalogue/CatalogueText.h"
+#include "catalogue/DrinkList.h"
 #include "catalogue/ListItem.h"
 #include "catalogue/Vocabularies.h"
 #include "shell/Pictures.h"
@@ -25,9 +25,6 @@
 #include "shell/ProgramFont.h"
 
 namespace {
-
-// The full list item text is kept with the item; the list shows the name.
-constexpr int kItemTextRole = Qt::UserRole;
 
 // Where the display's controls stand: the left edge and width of the
 // title's column, the captions' and values' columns and the rows of the
@@ -38,47 +35,6 @@ constexpr int kLabelX = 84;
 constexpr int kValueX = 176;
 constexpr int kValueWidth = kLeft + kWidth - kValueX;
 constexpr int kRows[4] = {128, 150, 172, 194};
-
-// The name part of list item text |text|: the text before the id column,
-// trailing blanks dropped.
-size_t NameEnd(const std::string& text) {
-  return std::min(text.find_last_not_of(' ', zestoria::kListItemIdColumn - 1) + 1,
-                  zestoria::kListItemIdColumn);
-}
-
-// The drink list's items: each keeps its list item text, and makes the
-// name shown only when the list asks for it (the list draws the few rows
-// in sight, so a long list is filled without converting every name).
-class TDrinkListItem : public QListWidgetItem {
- public:
-  static constexpr int kType = QListWidgetItem::UserType + 1;
-
-  explicit TDrinkListItem(std::string text) : QListWidgetItem(nullptr, kType), text_(std::move(text)) {}
-
-  QVariant data(int role) const override {
-    if (role == Qt::DisplayRole || role == Qt::EditRole) return shownName();
-    if (role == kItemTextRole) return QByteArray::fromStdString(text_);
-    return QListWidgetItem::data(role);
-  }
-  QListWidgetItem* clone() const override { return new TDrinkListItem(*this); }
-
-  const std::string& text() const { return text_; }
-
- private:
-  QString shownName() const {
-    const size_t end = NameEnd(text_);
-    // Windows-1252 agrees with Latin-1 outside 0x80-0x9F.
-    bool latin1 = true;
-    for (size_t i = 0; i < end && latin1; ++i) {
-      const unsigned char c = static_cast<unsigned char>(text_[i]);
-      latin1 = c != '\r' && (c < 0x80 || c >= 0xA0);
-    }
-    if (latin1) return QString::fromLatin1(text_.data(), static_cast<qsizetype>(end));
-    return FromCatalogueText(text_.substr(0, end));
-  }
-
-  std::string text_;
-};
 
 // A bold caption on |page|.
 void AddCaption(QWidget* page, const QString& text, int x, int y, int width) {
@@ -204,17 +160,15 @@ void TRecipePage::createChoosers() {
 }
 
 void TRecipePage::createList() {
-  ListBox = new QListWidget(this);
+  ListBox = new TDrinkList(this);
   ListBox->setGeometry(345, 56, 272, 325);
-  ListBox->setUniformItemSizes(true);
-  ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
   ListBox->setContextMenuPolicy(Qt::CustomContextMenu);
   ListBox->installEventFilter(this);
   ListBox->viewport()->installEventFilter(this);
-  connect(ListBox, &QListWidget::itemSelectionChanged, this, [this] {
+  connect(ListBox, &TDrinkList::itemSelectionChanged, this, [this] {
     if (quietList_ == 0) Guarded([this] { ListBoxClick(); });
   });
-  connect(ListBox, &QListWidget::itemDoubleClicked, this, [this] { Guarded([this] { ListBoxDblClick(); }); });
+  connect(ListBox, &TDrinkList::itemDoubleClicked, this, [this] { Guarded([this] { ListBoxDblClick(); }); });
   connect(ListBox, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { host_.popUpListMenu(ListBox->viewport()->mapToGlobal(at)); });
 }
@@ -285,20 +239,15 @@ void TRecipePage::focusTitle() { StaticTitle->setFocus(); }
 // ---------------------------------------------------------------------------
 // List items
 
-QListWidgetItem* TRecipePage::newListItem(const std::string& text, bool checked) const {
-  auto* item = new TDrinkListItem(text);
-  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-  item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-  return item;
+void TRecipePage::insertListItem(int row, std::string text, bool checked) {
+  ListBox->insertRow(row, TDrinkList::TRow{std::move(text), checked});
 }
 
 int TRecipePage::itemCount() const { return ListBox->count(); }
 
 std::string TRecipePage::itemText(int row) const {
-  const QListWidgetItem* item = ListBox->item(row);
-  if (item == nullptr) return std::string();
-  if (item->type() == TDrinkListItem::kType) return static_cast<const TDrinkListItem*>(item)->text();
-  return item->data(kItemTextRole).toByteArray().toStdString();
+  if (row < 0 || row >= ListBox->count()) return std::string();
+  return ListBox->rowAt(row).text;
 }
 
 int32_t TRecipePage::itemIdAt(int row) const { return zestoria::itemId(itemText(row)); }
@@ -314,42 +263,29 @@ int TRecipePage::sortedPosition(const std::string& text) const {
   return low;
 }
 
-int TRecipePage::selectedIndex() const {
-  const QList<QListWidgetItem*> selected = ListBox->selectedItems();
-  return selected.isEmpty() ? -1 : ListBox->row(selected.first());
-}
+int TRecipePage::selectedIndex() const { return ListBox->selectedRow(); }
 
 void TRecipePage::selectRow(int row) {
   const TQuietList quiet(this);
-  if (row >= 0 && row < ListBox->count()) {
-    ListBox->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    ListBox->scrollToItem(ListBox->item(row));
-  } else {
-    ListBox->clearSelection();
-    ListBox->setCurrentItem(nullptr, QItemSelectionModel::Clear);
-  }
+  ListBox->setCurrentRow(row);
+  ListBox->scrollToRow(row);
 }
 
-void TRecipePage::setItemChecked(int row, bool checked) {
-  if (QListWidgetItem* item = ListBox->item(row)) item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-}
+void TRecipePage::setItemChecked(int row, bool checked) { ListBox->setChecked(row, checked); }
 
-bool TRecipePage::itemChecked(int row) const {
-  const QListWidgetItem* item = ListBox->item(row);
-  return item && item->checkState() == Qt::Checked;
-}
+bool TRecipePage::itemChecked(int row) const { return ListBox->item(row).checkState() == Qt::Checked; }
 
 int TRecipePage::checkBoxRowAt(const QPoint& point) const {
-  QListWidgetItem* item = ListBox->itemAt(point);
-  if (!item) return -1;
+  const int row = ListBox->rowAtPoint(point);
+  if (row < 0) return -1;
   QStyleOptionViewItem option;
   option.initFrom(ListBox);
-  option.rect = ListBox->visualItemRect(item);
+  option.rect = ListBox->rowRect(row);
   option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-  option.text = item->text();
-  option.checkState = item->checkState();
+  option.text = ListBox->item(row).text();
+  option.checkState = ListBox->item(row).checkState();
   const QRect box = ListBox->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, ListBox);
-  return box.adjusted(-2, -2, 2, 2).contains(point) ? ListBox->row(item) : -1;
+  return box.adjusted(-2, -2, 2, 2).contains(point) ? row : -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -414,13 +350,17 @@ void TRecipePage::fillListWith(const std::function<std::vector<zestoria::TListed
       for (int row = 0; row < ListBox->count(); ++row) listed.insert(itemIdAt(row));
       for (size_t i = 0; i < texts.size(); ++i) {
         if (!listed.insert(drinks[i].id).second) continue;
-        ListBox->insertItem(sortedPosition(texts[i]), newListItem(texts[i], drinks[i].marked == 1));
+        const int row = sortedPosition(texts[i]);
+        insertListItem(row, std::move(texts[i]), drinks[i].marked == 1);
       }
     } else {
-      // One sort and one batch of insertions keeps large lists fast.
+      // One sort, and the model takes every row at once.
       const std::vector<uint32_t> order = zestoria::ListItemOrder(texts);
+      std::vector<TDrinkList::TRow> rows;
+      rows.reserve(order.size());
+      for (const uint32_t i : order) rows.push_back(TDrinkList::TRow{std::move(texts[i]), drinks[i].marked == 1});
       const TNoUpdates noUpdates(ListBox);
-      for (const uint32_t i : order) ListBox->addItem(newListItem(texts[i], drinks[i].marked == 1));
+      ListBox->setRows(std::move(rows));
     }
   }
 
@@ -435,9 +375,9 @@ int TRecipePage::listNewDrinks(const std::vector<std::string>& names, const std:
   int lastRow = 0;
   const TQuietList quiet(this);
   for (size_t i = 0; i < ids.size() && i < names.size(); ++i) {
-    const std::string text = zestoria::makeListItem(names[i], ids[i]);
+    std::string text = zestoria::makeListItem(names[i], ids[i]);
     lastRow = sortedPosition(text);
-    ListBox->insertItem(lastRow, newListItem(text, false));
+    insertListItem(lastRow, std::move(text), false);
   }
   return lastRow;
 }

@@ -19,8 +19,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
+class TDrinkList;
 class QPlainTextEdit;
 class QTextEdit;
 
@@ -159,8 +158,9 @@ class TRecipePage : public QWidget {
   // The row whose check box lies under |point| (viewport coordinates), or -1.
   int checkBoxRowAt(const QPoint& point) const;
   int32_t itemIdAt(int row) const;
-  // A new list item for |text| (Windows-1252 list item text).
-  QListWidgetItem* newListItem(const std::string& text, bool checked) const;
+  // Inserts a list item for |text| (Windows-1252 list item text) before
+  // row |row|.
+  void insertListItem(int row, std::string text, bool checked);
   // The position a new item with |text| takes in the sorted list.
   int sortedPosition(const std::string& text) const;
   void showGlass(int code);
@@ -204,7 +204,7 @@ class TRecipePage : public QWidget {
   int quietList_ = 0;  // >0 while the program itself changes the list
   std::unordered_map<int32_t, QString> notes_;  // the listing's status notes, by drink id
 
-  QListWidget* ListBox = nullptr;
+  TDrinkList* ListBox = nullptr;
   QLineEdit* StaticTitle = nullptr;
   QTextEdit* StaticAd = nullptr;  // the comment, centred, up to two lines
   QLineEdit* StaticType = nullptr;

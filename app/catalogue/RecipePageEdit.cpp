@@ -3,11 +3,11 @@
 // at once; a failed save is reported and the change stays in the image.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
 #include "catalogue/CatalogueText.h"
+#include "catalogue/DrinkList.h"
 #include "catalogue/ListItem.h"
 #include "catalogue/RecipePage.h"
 #include "catalogue/Vocabularies.h"
@@ -134,8 +134,8 @@ void TRecipePage::ButtonCommitClick() {
       const bool checked = itemChecked(row);
       {
         const TQuietList quiet(this);
-        delete ListBox->takeItem(row);
-        ListBox->insertItem(row, newListItem(zestoria::makeListItem(drink.name, drink.id), checked));
+        ListBox->removeRow(row);
+        insertListItem(row, zestoria::makeListItem(drink.name, drink.id), checked);
       }
       selectRow(row);
     }
@@ -168,7 +168,7 @@ int32_t TRecipePage::insertDrink(const TDrink& drink, bool showInList, bool save
     const int row = sortedPosition(text);
     {
       const TQuietList quiet(this);
-      ListBox->insertItem(row, newListItem(text, drink.marked == 1));
+      insertListItem(row, text, drink.marked == 1);
     }
     selectRow(row);
     loadDrink(id);
@@ -193,7 +193,7 @@ void TRecipePage::deleteSelectedDrink(bool confirm) {
 
   {
     const TQuietList quiet(this);
-    delete ListBox->takeItem(row);
+    ListBox->removeRow(row);
   }
   if (ListBox->count() > 0) {
     showItem(row > 0 ? row - 1 : 0);

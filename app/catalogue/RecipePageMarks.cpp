@@ -4,11 +4,11 @@
 // clipboard.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
 #include "catalogue/CatalogueText.h"
+#include "catalogue/DrinkList.h"
 #include "catalogue/RecipePage.h"
 #include "shell/Platform.h"
 

@@ -460,8 +460,12 @@ void TMainForm::FormCreate(const QStringList& arguments) {
   startingUp_ = false;
   loadBar();
 
-  if (!arguments.value(1).isEmpty()) Guarded([this, &arguments] { importDrinks(arguments.value(1), false); });
-  saveDatabase();
+  // The file is written only when the start-up changed the image (marks
+  // cleared); an import saves by itself, and a failed save is reported once.
+  bool imported = false;
+  if (!arguments.value(1).isEmpty())
+    Guarded([this, &arguments, &imported] { imported = importDrinks(arguments.value(1), false); });
+  if (!imported && catalogue_.HasUnsavedChanges()) saveDatabase();
 }
 
 void TMainForm::FormShow() { recipePage_->focusList(); }
@@ -590,8 +594,6 @@ void TMainForm::loadBar() {
     barError_ = QStringLiteral("My Bar is not available: ") + QString::fromStdString(error.what());
     return;
   }
-  THourglass hourglass;
-  bar_->Follow(catalogue_);
   // A file without a shelf starts with the staples at hand.
   try {
     if (zestoria::bar::HasShelfTable(catalogue_)) bar_->SetStoredShelfNames(zestoria::bar::LoadShelfNames(catalogue_));
@@ -602,6 +604,13 @@ void TMainForm::loadBar() {
 
 zestoria::bar::TMyBar& TMainForm::bar() {
   if (!bar_) throw std::runtime_error(barError_.toStdString());
+  if (!barIndexed_) {
+    // Reading every drink's ingredients is the bar's one large cost; a
+    // session that never asks the bar does not pay it.
+    THourglass hourglass;
+    bar_->Follow(catalogue_);
+    barIndexed_ = true;
+  }
   return *bar_;
 }
 
@@ -756,7 +765,7 @@ void TMainForm::MenuImportClick() {
   importDrinks(file_name, true);
 }
 
-void TMainForm::importDrinks(const QString& file_name, bool ask) {
+bool TMainForm::importDrinks(const QString& file_name, bool ask) {
   zestoria::TImportOptions options;
   options.save = false;  // saveDatabase below reports a failed save and keeps the drinks
   if (ask) {
@@ -792,15 +801,15 @@ void TMainForm::importDrinks(const QString& file_name, bool ask) {
     // A damaged file or one without a recipe: the message names the file
     // and what is wrong where; nothing has been added.
     Platform().Error(QString::fromStdString(error.what()));
-    return;
+    return false;
   } catch (const zestoria::EExchangeError& error) {
     // A .zdr file of another version, or a damaged one: the message names
     // the header or the record at fault.
     Platform().Error(FromCatalogueText(error.what()));
-    return;
+    return false;
   }
   progress.reset();
-  if (report.cancelled) return;
+  if (report.cancelled) return false;
 
   // The new drinks join the list in sorted place, check boxes clear.
   const int lastRow = recipePage_->listNewDrinks(report.names, report.ids);
@@ -816,6 +825,7 @@ void TMainForm::importDrinks(const QString& file_name, bool ask) {
     recipePage_->showItem(lastRow);
   }
   statusPanels_[2]->setText(recipePage_->positionText());
+  return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -86,6 +86,8 @@ class TMainForm : public QMainWindow, public TPageHost {
   void listDrinks(const std::string& filter, bool append) override;
   void listDrinkIds(const std::vector<int32_t>& ids, bool append,
                     std::unordered_map<int32_t, QString> notes = {}) override;
+  // My Bar, its index of the drinks' needs built on first use (and from
+  // then on following every record change).
   zestoria::bar::TMyBar& bar() override;
   // The My Bar window, made on first use and kept; refreshed from the shelf.
   TMyBarForm& myBarForm();
@@ -114,7 +116,9 @@ class TMainForm : public QMainWindow, public TPageHost {
   // other formats, once, whether to add drinks whose name the catalogue
   // already has; without, they are added.
   void MenuImportClick();
-  void importDrinks(const QString& file_name, bool ask);
+  // True when the import came as far as saving the image (whether or not
+  // the save worked); false when it stopped before adding anything.
+  bool importDrinks(const QString& file_name, bool ask);
   // Export: File > "Export...", the listed drinks or the marked ones.
   void MenuExportClick();
   // The single-instance guard: a second copy handed over its |arguments|;
@@ -157,8 +161,9 @@ class TMainForm : public QMainWindow, public TPageHost {
   std::vector<int32_t> listedDrinkIds() const;
   std::vector<int32_t> markedDrinkIds();
 
-  // Reads the vocabulary beside the program, indexes every drink and loads
-  // the shelf; a fault is kept for the bar's commands to report.
+  // Reads the vocabulary beside the program and loads the shelf; a fault
+  // is kept for the bar's commands to report. The drinks are indexed by
+  // the first bar().
   void loadBar();
   // Stores the shelf in the catalogue file (a lasting change); a failure is
   // shown in an error box.
@@ -188,6 +193,7 @@ class TMainForm : public QMainWindow, public TPageHost {
   // not be read.
   std::unique_ptr<zestoria::bar::TMyBar> bar_;
   QString barError_;
+  bool barIndexed_ = false;  // bar_ follows the catalogue
   TMyBarForm* myBarForm_ = nullptr;
 
   // ---- Pages, menus, toolbars and status line ----

@@ -161,6 +161,24 @@ TEST_F(MyBarFormTest, CheckListGroupsFiltersAndMarksStaples) {
   EXPECT_TRUE(sugarIsStaple);
 }
 
+// The index is built by the first question to the bar, from the catalogue
+// as it then stands, and follows every change from there on.
+TEST_F(MyBarFormTest, TheIndexIsBuiltOnFirstUseAndFollowsLaterChanges) {
+  ASSERT_TRUE(WindowUi().bar);
+  EXPECT_EQ(WindowUi().bar->Index().DrinkCount(), 0u);  // the start-up did not index
+  const size_t drinks = form->catalogue().ListDrinks(std::string()).size();
+  TickTheStory(form->myBarForm());  // the first use
+  EXPECT_EQ(form->bar().Index().DrinkCount(), drinks);
+  DisplayItem("WhatCanIMake1")->trigger();
+  EXPECT_EQ(ListedIds(), std::vector<int32_t>{kNegroni});  // the drinks added before it are known
+  TDrink boulevardier = SampleDrink("Boulevardier");
+  boulevardier.ingred = "1 oz Campari\r\n1 oz Sweet vermouth";
+  const int32_t id = Recipe().insertDrink(boulevardier, true, false);
+  DisplayItem("WhatCanIMake1")->trigger();
+  EXPECT_EQ(ListedIds(), (std::vector<int32_t>{id, kNegroni}));
+  EXPECT_EQ(form->bar().Index().DrinkCount(), drinks + 1);
+}
+
 TEST_F(MyBarFormTest, TheIndexFollowsEditsAndDeletes) {
   TickTheStory(form->myBarForm());
   // The Americano gets its soda from the shelf's point of view: modified

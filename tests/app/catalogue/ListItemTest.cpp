@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,27 @@ TEST(ListItemTest, ListItemOrderSortsAsListItemLessAndKeepsEqualTextsInOrder) {
   std::stable_sort(sorted.begin(), sorted.end(), ListItemLess);
   for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(items[order[i]], sorted[i]) << i;
   EXPECT_TRUE(ListItemOrder({}).empty());
+}
+
+// Texts that agree far into the text, differ just before, at and after
+// the sixteenth byte, hold zero bytes, or end where another goes on: the
+// one-pass order still agrees with a stable sort by ListItemLess.
+TEST(ListItemTest, ListItemOrderAgreesWithListItemLessOnLongSharedStarts) {
+  const std::string letters("aAbB \0\xC9\xE9", 8);
+  std::mt19937 random(16);
+  std::vector<std::string> items;
+  for (int i = 0; i < 3000; ++i) {
+    // A shared start of 0 to 24 bytes, then a few letters of a small alphabet.
+    std::string text(static_cast<size_t>(random() % 25), 'x');
+    for (size_t n = random() % 5; n > 0; --n) text += letters[random() % letters.size()];
+    items.push_back(random() % 4 == 0 ? makeListItem(text, static_cast<int32_t>(random() % 20)) : text);
+  }
+  const std::vector<uint32_t> order = ListItemOrder(items);
+  std::vector<uint32_t> expected(items.size());
+  for (uint32_t i = 0; i < expected.size(); ++i) expected[i] = i;
+  std::stable_sort(expected.begin(), expected.end(),
+                   [&items](uint32_t a, uint32_t b) { return ListItemLess(items[a], items[b]); });
+  EXPECT_EQ(order, expected);
 }
 
 }  // namespace

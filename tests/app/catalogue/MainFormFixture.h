@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/catalogue/CatalogueTestKit.h"
+#include "catalogue/DrinkList.h"
 #include "catalogue/ListItem.h"
 #include "catalogue/RecipePage.h"
 #include "finding/SearchPage.h"
@@ -61,12 +62,14 @@ struct TMainForm::TestAccess {
   // Made on first use.
   TThePrintDialog*& ThePrintDialog = form.ThePrintDialog;
   TPrintScope& printScope = form.printScope_;
+  // My Bar as loaded (its index is built by the first form.bar()).
+  const std::unique_ptr<zestoria::bar::TMyBar>& bar = form.bar_;
 };
 
 struct TRecipePage::TestAccess {
   explicit TestAccess(TRecipePage& recipe) : page(recipe) {}
   TRecipePage& page;
-  QListWidget* ListBox = page.ListBox;
+  TDrinkList* ListBox = page.ListBox;
   QLineEdit* StaticTitle = page.StaticTitle;
   QTextEdit* StaticAd = page.StaticAd;
   QLineEdit* StaticType = page.StaticType;

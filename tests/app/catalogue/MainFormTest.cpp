@@ -9,6 +9,8 @@
 #include <QWheelEvent>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "app/catalogue/MainFormFixture.h"
 #include "catalogue/Vocabularies.h"
 
@@ -40,6 +42,24 @@ TEST_F(MainFormTest, StartUpListsEveryDrinkClearsMarksAndSavesThem) {
   for (int row = 0; row < RecipeUi().ListBox->count(); ++row)
     EXPECT_EQ(RecipeUi().ListBox->item(row)->checkState(), Qt::Unchecked);
   EXPECT_EQ(DrinkOnDisk(1).marked, 0);
+  EXPECT_TRUE(platform.log.empty()) << platform.LastMessage().toStdString();
+}
+
+// A start-up that clears no mark and imports nothing leaves the file as it
+// was: not rewritten (same inode and time), and the next start reads it.
+TEST_F(MainFormTest, AStartUpThatChangesNothingWritesNothing) {
+  form.reset();  // the first start cleared the fixture's mark and saved
+  struct stat before {};
+  ASSERT_EQ(::stat(databasePath.c_str(), &before), 0);
+  const std::vector<uint8_t> bytes = FileBytes(databasePath);
+  form = std::make_unique<TMainForm>(QStringList(QString::fromStdString(folder.Path("zestoria"))));
+  EXPECT_EQ(RecipeUi().ListBox->count(), 6);
+  struct stat after {};
+  ASSERT_EQ(::stat(databasePath.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(FileBytes(databasePath), bytes);
   EXPECT_TRUE(platform.log.empty()) << platform.LastMessage().toStdString();
 }
 
