@@ -11,34 +11,29 @@ namespace tinydb {
 
 namespace {
 
-// Decodes the blob whose descriptor lies at |pos| into |dest|, as
-// ReadFieldValueAt does. With a cache, a value decoded before is copied
-// from it when the descriptor and the stored bytes in the image are still
-// exactly those it was decoded from (a tracked image tells so without
-// reading them); otherwise the value is decoded and kept.
-void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest, int64_t pos,
-                   bool compressed, bool encrypted) {
-  if (cache == nullptr || (!compressed && !encrypted)) {
-    io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
-    return;
-  }
-  auto serve = [dest](const TDecodedCache::TBlob& cached) {
-    const std::vector<uint8_t>& value = cached.Decoded;
-    dest->SetSize(static_cast<int64_t>(value.size()));
-    if (!value.empty()) std::memcpy(dest->Memory(), value.data(), value.size());
-    dest->SetPosition(0);
-  };
+// Where a stream's value is kept in a cache of decoded values.
+struct TCacheSlot {
+  TDecodedCache* Cache;
+  int FieldNo;
+  int32_t RecordNo;
+};
+
+// The value the cache keeps for the blob whose descriptor lies at |pos|,
+// when the descriptor and the stored bytes in the image are still exactly
+// those it was decoded from (a tracked image tells so without reading
+// them); null otherwise.
+const TDecodedCache::TBlob* ValidCachedBlob(TTinyDBFileIO& io, const TCacheSlot& slot,
+                                            int64_t pos, bool compressed, bool encrypted,
+                                            TBlobDescriptor* descriptor) {
   const TMemoryStream* tracked = io.TrackedImage();
-  TDecodedCache::TBlob* cached = cache->FindBlob(pos);
+  TDecodedCache::TBlob* cached = slot.Cache->FindBlob(slot.FieldNo, slot.RecordNo, pos);
   if (cached != nullptr && cached->Compressed == compressed && cached->Encrypted == encrypted &&
-      TDecodedCache::BlobUnchanged(*cached, pos, tracked)) {
-    serve(*cached);
-    return;
-  }
+      TDecodedCache::BlobUnchanged(*cached, pos, tracked))
+    return cached;
   thread_local std::vector<uint8_t> stored;
   uint8_t descriptor_bytes[kBlobDescriptorSize];
   io.ReadBuffer(pos, descriptor_bytes, kBlobDescriptorSize);
-  TBlobDescriptor blob;
+  TBlobDescriptor& blob = *descriptor;
   blob.DecodeFrom(descriptor_bytes);
   const bool in_image = blob.BlobPos >= 0 && blob.BlobSize >= 0 &&
                         blob.BlobSize <= io.ImageSize() - blob.BlobPos;
@@ -58,12 +53,36 @@ void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest,
           whole_block && std::all_of(stored.begin() + blob.BlobSize, stored.end(),
                                      [](uint8_t byte) { return byte == 0; });
       cached->Stamp = StampOf(tracked);
-      serve(*cached);
-      return;
+      return cached;
     }
   }
+  return nullptr;
+}
+
+// Decodes the blob whose descriptor lies at |pos| into |dest|, as
+// ReadFieldValueAt does. With a cache, a value decoded before is copied
+// from it while it still holds (ValidCachedBlob); otherwise the value is
+// decoded and kept.
+void ReadBlobValue(TTinyDBFileIO& io, const TCacheSlot& slot, TMemoryStream* dest, int64_t pos,
+                   bool compressed, bool encrypted) {
+  if (slot.Cache == nullptr || (!compressed && !encrypted)) {
+    io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
+    return;
+  }
+  TBlobDescriptor blob;
+  if (const TDecodedCache::TBlob* cached =
+          ValidCachedBlob(io, slot, pos, compressed, encrypted, &blob)) {
+    const std::vector<uint8_t>& value = cached->Decoded;
+    dest->SetSize(static_cast<int64_t>(value.size()));
+    if (!value.empty()) std::memcpy(dest->Memory(), value.data(), value.size());
+    dest->SetPosition(0);
+    return;
+  }
   io.ReadFieldValueAt(dest, pos, compressed, encrypted, true, kBlobDescriptorSize);
-  // Decoded without error, so the stored range lies in the image.
+  // Decoded without error, so the stored range lies in the image (the
+  // descriptor was read by ValidCachedBlob unless the cached entry was
+  // unchanged, and then it was served).
+  const TMemoryStream* tracked = io.TrackedImage();
   TDecodedCache::TBlob entry;
   entry.BlobPos = blob.BlobPos;
   entry.Compressed = compressed;
@@ -73,7 +92,7 @@ void ReadBlobValue(TTinyDBFileIO& io, TDecodedCache* cache, TMemoryStream* dest,
   io.ReadBuffer(blob.BlobPos, entry.Stored.data(), blob.BlobSize);
   const int64_t size = dest->Size();
   entry.Decoded.assign(dest->Memory(), dest->Memory() + size);
-  cache->StoreBlob(pos, std::move(entry));
+  slot.Cache->StoreBlob(slot.FieldNo, slot.RecordNo, pos, std::move(entry));
 }
 
 }  // namespace
@@ -87,8 +106,25 @@ void TOptimBlobStream::SetLoadInfo(int64_t pos, bool encrypted, bool compressed)
   loaded_ = false;
 }
 
-void TOptimBlobStream::SetCache(std::shared_ptr<TDecodedCache> cache) {
-  if (cache_ != cache) cache_ = std::move(cache);
+void TOptimBlobStream::SetCache(const std::shared_ptr<TDecodedCache>& cache, int field_no,
+                                int32_t record_no) {
+  if (cache_ != cache) cache_ = cache;
+  cache_field_no_ = field_no;
+  cache_record_no_ = record_no;
+}
+
+std::string_view TOptimBlobStream::View() {
+  if (!loaded_ && pos_ != 0 && host_ != nullptr && cache_ && (encrypted_ || compressed_)) {
+    // Served from the cache without copying it into the stream.
+    TBlobDescriptor unused;
+    if (const TDecodedCache::TBlob* cached =
+            ValidCachedBlob(host_->FileIO(), {cache_.get(), cache_field_no_, cache_record_no_},
+                            pos_, compressed_, encrypted_, &unused))
+      return {reinterpret_cast<const char*>(cached->Decoded.data()), cached->Decoded.size()};
+  }
+  EnsureLoaded();
+  const std::vector<uint8_t>& bytes = Bytes();
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 void TOptimBlobStream::EnsureLoaded() {
@@ -96,7 +132,8 @@ void TOptimBlobStream::EnsureLoaded() {
   // Marked first: the decode below writes into this stream.
   loaded_ = true;
   try {
-    ReadBlobValue(host_->FileIO(), cache_.get(), this, pos_, compressed_, encrypted_);
+    ReadBlobValue(host_->FileIO(), {cache_.get(), cache_field_no_, cache_record_no_}, this, pos_,
+                  compressed_, encrypted_);
   } catch (...) {
     // Nothing half-read stays behind; the next use tries again.
     TMemoryStream::SetSize(0);

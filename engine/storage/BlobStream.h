@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "platform/Streams.h"
 #include "storage/DecodedCache.h"
@@ -32,9 +33,14 @@ class TOptimBlobStream : public TMemoryStream {
   const TTableStorageHost* Host() const { return host_; }
   // Loads the value now when a load is pending.
   void EnsureLoaded();
-  // Lets loads reuse (and fill) a table storage's cache of decoded values;
-  // null loads straight from the image.
-  void SetCache(std::shared_ptr<TDecodedCache> cache);
+  // Lets loads reuse (and fill) a table storage's cache of decoded values,
+  // where the value is kept as field |field_no| of record |record_no|; null
+  // loads straight from the image.
+  void SetCache(const std::shared_ptr<TDecodedCache>& cache, int field_no, int32_t record_no);
+  // The value, without copying it into the stream while the cache holds it
+  // (else it is loaded first). The view is valid until the next change of
+  // this stream or of the cache (any read through the table storage).
+  std::string_view View();
   // Empties the stream; the empty content is the value.
   void Clear();
 
@@ -47,6 +53,8 @@ class TOptimBlobStream : public TMemoryStream {
  private:
   TTableStorageHost* host_;
   std::shared_ptr<TDecodedCache> cache_;
+  int cache_field_no_ = -1;
+  int32_t cache_record_no_ = -1;
   int64_t pos_ = 0;
   bool encrypted_ = false;
   bool compressed_ = false;

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,20 @@ inline uint64_t StampOf(const TMemoryStream* image) {
   return image != nullptr ? image->ChangeStamp() : 0;
 }
 
+// True when |image| shows that none of |size| bytes at |pos| changed since
+// |*stamp|; then |*stamp| becomes the image's stamp of now (nothing changed
+// in between), so while the image does not change at all the next check
+// reads no page stamps.
+inline bool UnchangedAndRestamp(const TMemoryStream* image, int64_t pos, int64_t size,
+                                uint64_t* stamp) {
+  if (image == nullptr || *stamp == 0 || !image->TracksChanges()) return false;
+  const uint64_t now = image->ChangeStamp();
+  if (*stamp == now) return true;
+  if (!image->UnchangedSince(pos, size, *stamp)) return false;
+  *stamp = now;
+  return true;
+}
+
 class TDecodedCache {
  public:
   // Budget in bytes of cached data (stored and decoded bytes together,
@@ -45,26 +60,32 @@ class TDecodedCache {
   explicit TDecodedCache(size_t budget = kDefaultBudget) : budget_(budget) {}
 
   // ---- Record images ----
+  // Kept in a flat table by record number (a walk over the records finds
+  // each without a hash lookup); each entry also notes the image position
+  // |data_pos| it was kept for, and a lookup for another position misses.
 
-  // The decoded image of the record whose image lies at |data_pos| when the
-  // cached stored image equals |stored| (|size| bytes); null otherwise.
-  // A match notes |image|'s stamp on the entry.
-  const uint8_t* FindRecord(int64_t data_pos, const uint8_t* stored, int size,
+  // The decoded image of record |record_no| at |data_pos| when the cached
+  // stored image equals |stored| (|size| bytes); null otherwise. A match
+  // notes |image|'s stamp on the entry.
+  const uint8_t* FindRecord(int32_t record_no, int64_t data_pos, const uint8_t* stored, int size,
                             const TMemoryStream* image = nullptr);
-  // The decoded image of the record at |data_pos| (|size| bytes) when
-  // |image| (may be null) shows that none of its stored bytes changed since
-  // it was kept; null otherwise.
-  const uint8_t* FindRecordUnchanged(int64_t data_pos, int size,
-                                     const TMemoryStream* image) const;
+  // The decoded image of record |record_no| at |data_pos| (|size| bytes)
+  // when |image| (may be null) shows that none of its stored bytes changed
+  // since it was kept; null otherwise. A hit notes |image|'s stamp now, so
+  // the next one needs no look at the image's pages while nothing changed.
+  const uint8_t* FindRecordUnchanged(int32_t record_no, int64_t data_pos, int size,
+                                     const TMemoryStream* image);
   // The decoded bytes of the field at |offset| (|width| bytes) of the cached
-  // record at |data_pos|, when its stored bytes equal |stored|; null
-  // otherwise.
-  const uint8_t* FindRecordField(int64_t data_pos, int offset, const uint8_t* stored,
-                                 int width) const;
-  // Keeps |decoded| as the decoding of the record image |stored| at
-  // |data_pos| (both |size| bytes), which |image| (may be null) holds now.
-  void StoreRecord(int64_t data_pos, const uint8_t* stored, const uint8_t* decoded, int size,
-                   const TMemoryStream* image = nullptr);
+  // record |record_no| at |data_pos|, when its stored bytes equal |stored|;
+  // null otherwise.
+  const uint8_t* FindRecordField(int32_t record_no, int64_t data_pos, int offset,
+                                 const uint8_t* stored, int width) const;
+  // Keeps |decoded| as the decoding of the image |stored| of record
+  // |record_no| at |data_pos| (both |size| bytes), which |image| (may be
+  // null) holds now. The pointers handed out for a record stay valid until
+  // that record is kept again or the cache is cleared.
+  void StoreRecord(int32_t record_no, int64_t data_pos, const uint8_t* stored,
+                   const uint8_t* decoded, int size, const TMemoryStream* image = nullptr);
 
   // ---- Single fixed-width values (key comparisons) ----
 
@@ -89,8 +110,9 @@ class TDecodedCache {
                          const TMemoryStream* image = nullptr);
   // The same value, kept for stored bytes at |pos|, when |image| shows they
   // did not change since; null otherwise.
+  // A hit notes |image|'s stamp now.
   const uint8_t* FindKeyUnchanged(int field_no, int32_t record_no, int64_t pos, int width,
-                                  const TMemoryStream* image) const;
+                                  const TMemoryStream* image);
   // Keeps a value of at most kMaxKeyWidth bytes, stored at |pos|; wider
   // ones are ignored.
   void StoreKey(int field_no, int32_t record_no, int64_t pos, const uint8_t* stored,
@@ -117,16 +139,23 @@ class TDecodedCache {
     std::vector<uint8_t> Stored;
     std::vector<uint8_t> Decoded;
   };
-  // The cached blob whose descriptor lies at |descriptor_pos|, or null.
-  // The caller checks it against the image before using Decoded (and
-  // restamps it after a successful comparison).
-  TBlob* FindBlob(int64_t descriptor_pos);
+  // Blobs are kept in a flat table by field and record number, each entry
+  // noting the position |descriptor_pos| of the descriptor it was found
+  // through.
+  // The cached blob of field |field_no| of record |record_no| whose
+  // descriptor lies at |descriptor_pos|, or null. The caller checks it
+  // against the image before using Decoded (and restamps it after a
+  // successful comparison).
+  TBlob* FindBlob(int field_no, int32_t record_no, int64_t descriptor_pos);
   // True when |image| shows that neither the descriptor at
   // |descriptor_pos| nor the stored bytes of |blob| (Written of them for
-  // an encoded blob) changed since it was stamped.
-  static bool BlobUnchanged(const TBlob& blob, int64_t descriptor_pos,
-                            const TMemoryStream* image);
-  void StoreBlob(int64_t descriptor_pos, TBlob blob);
+  // an encoded blob) changed since it was stamped; then |blob| takes the
+  // image's stamp of now.
+  static bool BlobUnchanged(TBlob& blob, int64_t descriptor_pos, const TMemoryStream* image);
+  // Keeps |blob| for field |field_no| of record |record_no|. Decoded of an
+  // entry keeps its address until the entry is replaced or the cache is
+  // cleared.
+  void StoreBlob(int field_no, int32_t record_no, int64_t descriptor_pos, TBlob blob);
 
   // Forgets everything.
   void Clear();
@@ -136,14 +165,19 @@ class TDecodedCache {
 
  private:
   struct TRecord {
-    int Size = 0;
+    int32_t Size = 0;  // 0 = empty
+    int32_t DataPos = 0;  // image positions are 32-bit
     uint64_t Stamp = 0;
-    std::vector<uint8_t> Bytes;  // stored image, then decoded image
+    uint8_t* Bytes = nullptr;  // in arena_: stored image, then decoded image
   };
   struct TField {
     uint8_t Width = 0;
     uint8_t Stored[kMaxFieldWidth];
     uint8_t Decoded[kMaxFieldWidth];
+  };
+  struct TBlobSlot {
+    int64_t DescriptorPos = 0;  // 0 = empty
+    TBlob Blob;
   };
   struct TKey {
     uint8_t Width = 0;  // 0 = empty
@@ -155,12 +189,25 @@ class TDecodedCache {
   static constexpr size_t kEntryCharge = 64;  // map node and bookkeeping
   // Makes room for |bytes| more; drops everything when they do not fit.
   bool Reserve(size_t bytes);
+  // The slot of |record_no| in |table| (grown by half again when short,
+  // charged against the budget), or null when it does not fit. Growing may
+  // clear the cache, |table| among it.
+  template <class Slot>
+  Slot* SlotFor(std::vector<Slot>& table, int32_t record_no);
+  // |n| bytes of the record arena, or null when they do not fit.
+  uint8_t* ArenaBytes(size_t n);
+  static constexpr size_t kArenaBlock = size_t{1} << 20;
 
   size_t budget_;
   size_t bytes_ = 0;
-  std::unordered_map<int64_t, TRecord> records_;
+  std::vector<TRecord> records_;  // by record number
+  // Record images live in blocks of kArenaBlock bytes (larger images in
+  // one of their own), filled in the order they are kept.
+  std::vector<std::unique_ptr<uint8_t[]>> arena_;
+  uint8_t* arena_next_ = nullptr;
+  size_t arena_left_ = 0;
   std::unordered_map<int64_t, TField> fields_;
-  std::unordered_map<int64_t, TBlob> blobs_;
+  std::vector<std::vector<TBlobSlot>> blobs_;  // by field number, then record number
   std::vector<std::vector<TKey>> keys_;  // by field number, then record number
 };
 

@@ -312,12 +312,12 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
   // holds every field.
   const TMemoryStream* tracked = io.TrackedImage();
   const uint8_t* decoded =
-      decoded_cache_->FindRecordUnchanged(entry.DataPos, record_size_, tracked);
+      decoded_cache_->FindRecordUnchanged(entry.RecordNo, entry.DataPos, record_size_, tracked);
   if (decoded == nullptr) {
     record_image_.resize(static_cast<size_t>(record_size_));
     io.ReadBuffer(entry.DataPos, record_image_.data(), record_size_);
-    decoded = decoded_cache_->FindRecord(entry.DataPos, record_image_.data(), record_size_,
-                                         tracked);
+    decoded = decoded_cache_->FindRecord(entry.RecordNo, entry.DataPos, record_image_.data(),
+                                         record_size_, tracked);
   }
   bool whole = true;
   bool any_encrypted = false;
@@ -329,7 +329,7 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
       if (!item.Active) continue;
       if (TOptimBlobStream* stream = item.BlobStream()) {
         stream->SetLoadInfo(int64_t{entry.DataPos} + offset, FieldEncrypted(i), FieldCompressed(i));
-        stream->SetCache(decoded_cache_);
+        stream->SetCache(decoded_cache_, i, entry.RecordNo);
       }
       continue;
     }
@@ -350,8 +350,8 @@ void TTinyTableIO::ReadRecord(TFieldBuffers& buffers, const TRecordList& list, i
     if (n > 0) std::memcpy(item.Buffer, plain, n);
   }
   if (decoded == nullptr && whole && any_encrypted)
-    decoded_cache_->StoreRecord(entry.DataPos, record_image_.data(), decoded_image_.data(),
-                                record_size_, tracked);
+    decoded_cache_->StoreRecord(entry.RecordNo, entry.DataPos, record_image_.data(),
+                                decoded_image_.data(), record_size_, tracked);
 }
 
 void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_no) {
@@ -371,7 +371,7 @@ void TTinyTableIO::ReadFieldValue(TMemoryStream* dest, int record_no, int field_
   io.ReadBuffer(item_pos, bytes, kRecordTabItemSize);
   TRecordTabItem item;
   item.DecodeFrom(bytes);
-  ReadFixedValue(dest, item.DataPos, field_no);
+  ReadFixedValue(dest, item.DataPos, field_no, record_no);
 }
 
 void TTinyTableIO::ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int field_no,
@@ -408,7 +408,7 @@ void TTinyTableIO::ReadFixedValue(TMemoryStream* dest, int32_t data_pos, int fie
       dest->SetPosition(0);
       return;
     }
-    known = cache.FindRecordField(data_pos, offset, value, width);
+    known = cache.FindRecordField(record_no, data_pos, offset, value, width);
     if (known == nullptr) known = cache.FindField(value_pos, value, width);
     if (known != nullptr) {
       if (by_record) cache.StoreKey(field_no, record_no, value_pos, value, known, width, tracked);
@@ -648,7 +648,7 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   }
   io.WriteBuffer(data_pos, image.data(), record_size_);
   if (any_encrypted)
-    decoded_cache_->StoreRecord(data_pos, image.data(), plain_image.data(), record_size_,
+    decoded_cache_->StoreRecord(k, data_pos, image.data(), plain_image.data(), record_size_,
                                 io.TrackedImage());
 
   GetRecordList(0).push_back({data_pos, k});
@@ -657,8 +657,9 @@ void TTinyTableIO::AppendRecord(TFieldBuffers& buffers, bool flush, const TOnAdj
   scope.Commit();
 }
 
-bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
-                                     const TBlobDescriptor& blob, const TMemoryStream* tracked) {
+bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int32_t record_no,
+                                     int64_t descriptor_pos, const TBlobDescriptor& blob,
+                                     const TMemoryStream* tracked) {
   const bool compressed = FieldCompressed(field_no);
   const bool encrypted = FieldEncrypted(field_no);
   if (tracked == nullptr || (!compressed && !encrypted)) return false;
@@ -676,7 +677,7 @@ bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64
                             value->LoadEncrypted() == encrypted &&
                             value->LoadCompressed() == compressed;
   if (stored_value && BlockHoldsItsEncoding(descriptor_pos, blob, tracked)) return true;
-  TDecodedCache::TBlob* cached = decoded_cache_->FindBlob(descriptor_pos);
+  TDecodedCache::TBlob* cached = decoded_cache_->FindBlob(field_no, record_no, descriptor_pos);
   if (cached == nullptr || !cached->Encoded || cached->Compressed != compressed ||
       cached->Encrypted != encrypted || cached->BlobPos != blob.BlobPos ||
       cached->Stored.size() != static_cast<size_t>(blob.BlobSize) ||
@@ -760,7 +761,7 @@ void TTinyTableIO::KeepEncodedBlob(TFieldBufferItem& item, int field_no, int64_t
     const uint8_t* plain = value->Bytes().data();
     entry.Decoded.assign(plain, plain + size);
   }
-  kept_blobs_.push_back({descriptor_pos, std::move(entry)});
+  kept_blobs_.push_back({field_no, descriptor_pos, std::move(entry)});
 }
 
 void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
@@ -784,7 +785,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
   const TMemoryStream* tracked = io.TrackedImage();
   std::vector<uint8_t>& plain_image = update_plain_;
   const uint8_t* old_plain =
-      decoded_cache_->FindRecord(entry.DataPos, image.data(), record_size_, tracked);
+      decoded_cache_->FindRecord(entry.RecordNo, entry.DataPos, image.data(), record_size_, tracked);
   bool plain_known = old_plain != nullptr;
   std::vector<char>* kept_keys = nullptr;
   if (plain_known) {
@@ -817,7 +818,7 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
       const int64_t descriptor_pos = int64_t{entry.DataPos} + offset;
       TBlobDescriptor blob;
       blob.DecodeFrom(field);
-      if (BlobKeepsItsBytes(item, i, descriptor_pos, blob, tracked)) {
+      if (BlobKeepsItsBytes(item, i, entry.RecordNo, descriptor_pos, blob, tracked)) {
         // The same bytes would be written into the same block.
         blob.EncodeTo(field);
       } else {
@@ -871,15 +872,15 @@ void TTinyTableIO::UpdateRecord(TFieldBuffers& buffers, int pos, bool flush,
   }
   io.WriteBuffer(entry.DataPos, image.data(), record_size_);
   if (any_encrypted && (plain_known || every_field))
-    decoded_cache_->StoreRecord(entry.DataPos, image.data(), plain_image.data(), record_size_,
-                                tracked);
+    decoded_cache_->StoreRecord(entry.RecordNo, entry.DataPos, image.data(), plain_image.data(),
+                                record_size_, tracked);
   // Kept only when the record image written last did not land on them.
-  for (auto& [descriptor_pos, blob] : kept_blobs_) {
+  for (auto& [field_no, descriptor_pos, blob] : kept_blobs_) {
     const bool overlaps = blob.BlobPos < int64_t{entry.DataPos} + record_size_ &&
                           int64_t{entry.DataPos} < blob.BlobPos + blob.Written;
     if (overlaps) continue;
     blob.Stamp = StampOf(tracked);
-    decoded_cache_->StoreBlob(descriptor_pos, std::move(blob));
+    decoded_cache_->StoreBlob(field_no, entry.RecordNo, descriptor_pos, std::move(blob));
   }
   kept_blobs_.clear();
 

@@ -231,12 +231,13 @@ class TTinyTableIO {
   void PlainFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest);
   // The same, encoded as the field is stored.
   void EncodeFixedField(const TFieldBufferItem& item, int field_no, uint8_t* dest);
-  // True when blob item |item| of field |field_no|, whose descriptor |blob|
-  // lies at |descriptor_pos|, would store exactly the bytes its block
+  // True when blob item |item| of field |field_no| of record |record_no|,
+  // whose descriptor |blob| lies at |descriptor_pos|, would store exactly the bytes its block
   // already holds: the tracked image still holds this engine's encoding of
   // the cached value, and the value to store is that value.
-  bool BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
-                         const TBlobDescriptor& blob, const TMemoryStream* tracked);
+  bool BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int32_t record_no,
+                         int64_t descriptor_pos, const TBlobDescriptor& blob,
+                         const TMemoryStream* tracked);
   // True when the block of |blob| (descriptor at |descriptor_pos|) still
   // holds the bytes this table storage wrote there as a value's encoding.
   bool BlockHoldsItsEncoding(int64_t descriptor_pos, const TBlobDescriptor& blob,
@@ -311,7 +312,12 @@ class TTinyTableIO {
   // bytes, and the blobs written, kept for the cache.
   std::vector<uint8_t> update_plain_;
   std::vector<uint8_t> field_plain_;
-  std::vector<std::pair<int64_t, TDecodedCache::TBlob>> kept_blobs_;
+  struct TKeptBlob {
+    int FieldNo;
+    int64_t DescriptorPos;
+    TDecodedCache::TBlob Blob;
+  };
+  std::vector<TKeptBlob> kept_blobs_;
   std::vector<TSearchResult> unique_searches_;
   std::vector<char> kept_keys_;
   TBlobPrecoder* precoder_ = nullptr;

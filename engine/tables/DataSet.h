@@ -385,6 +385,7 @@ class TTDEDataSet : public TTDBDataSet, private TFilterDataSource {
   bool FieldIsBlob(int field_index) const override;
   const uint8_t* FieldData(int field_index) override;
   void ReadBlobText(int field_index, std::string* text) override;
+  std::string_view BlobText(int field_index, std::string* scratch) override;
 
   // Seek over the cursor list from the start (|restart|) or from beside
   // the current record, forwards or backwards.

@@ -189,12 +189,12 @@ class TExprEvaluator {
         return;
       case enOperator:
         if (node->Chain.empty()) {
-          Evaluate(node->Left);
+          if (!BlobLike(node)) Evaluate(node->Left);
           EvaluateOperator(node);
         } else {
           // A left-deep run: its innermost left operand first, then each
           // node of the run upwards.
-          Evaluate(node->Chain.front()->Left);
+          if (!BlobLike(node->Chain.front())) Evaluate(node->Chain.front()->Left);
           for (TExprNode* link : node->Chain) EvaluateOperator(link);
         }
         return;
@@ -202,6 +202,13 @@ class TExprEvaluator {
   }
 
  private:
+  // A LIKE whose left operand is a blob field: that operand is not
+  // evaluated ahead (no copy of its text), the match reads it.
+  static bool BlobLike(const TExprNode* node) {
+    return node->Operator == toLIKE && node->Left != nullptr && node->Left->Kind == enField &&
+           node->Left->IsBlob;
+  }
+
   // Evaluates the rest of |node| once its left operand has its value.
   void EvaluateOperator(TExprNode* node) {
     TExprNode* left = node->Left;
@@ -250,6 +257,15 @@ class TExprEvaluator {
       case toGT: node->SetBoolean(Compare(left, right) == TCompareOutcome::Greater); return;
       case toLE: node->SetBoolean(Compare(left, right) != TCompareOutcome::Greater); return;
       case toLIKE:
+        if (BlobLike(node)) {
+          // The blob's text is matched where the dataset holds it, read
+          // after the pattern (whose evaluation might read the dataset);
+          // as TextValue, it ends at its first zero byte.
+          std::string_view text = parser_->BlobText(left->FieldIndex, &left->Text);
+          text = text.substr(0, text.find('\0'));
+          node->SetBoolean(LikeMatch(text, right->TextValue(), case_insensitive_));
+          return;
+        }
         node->SetBoolean(LikeMatch(left->TextValue(), right->TextValue(), case_insensitive_));
         return;
       default:

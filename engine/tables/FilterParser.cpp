@@ -135,6 +135,10 @@ void TFilterParser::ReadBlobText(int field_index, std::string* text) {
   dataset_->ReadBlobText(field_index, text);
 }
 
+std::string_view TFilterParser::BlobText(int field_index, std::string* scratch) {
+  return dataset_->BlobText(field_index, scratch);
+}
+
 TFilterValue TFilterParser::FieldValue(const std::string& name) {
   int index = dataset_->FindFieldIndex(name);
   if (index < 0) return TFilterValue();

@@ -53,6 +53,13 @@ class TFilterDataSource {
   // Replaces |*text| with the blob field's whole text for the record under
   // test (its capacity is reused from record to record).
   virtual void ReadBlobText(int field_index, std::string* text) = 0;
+  // The same text as a view, valid until the next read of the dataset; it
+  // may lie in |*scratch|. By default ReadBlobText into |*scratch|; a
+  // dataset that holds the text already hands out a view of it.
+  virtual std::string_view BlobText(int field_index, std::string* scratch) {
+    ReadBlobText(field_index, scratch);
+    return *scratch;
+  }
 };
 
 // The LIKE test: true when the whole |value| matches the whole |pattern|,
@@ -245,6 +252,11 @@ class TExprParserBase : public TSyntaxParserBase {
   virtual const uint8_t* FieldData(int field_index) = 0;
   // The text of blob field |field_index| in the record under test.
   virtual void ReadBlobText(int field_index, std::string* text) = 0;
+  // The same as a view (see TFilterDataSource::BlobText).
+  virtual std::string_view BlobText(int field_index, std::string* scratch) {
+    ReadBlobText(field_index, scratch);
+    return *scratch;
+  }
 
   TExprNodes nodes_;
   TFilterOptions options_ = 0;
@@ -279,6 +291,7 @@ class TFilterParser : public TExprParserBase {
  protected:
   const uint8_t* FieldData(int field_index) override;
   void ReadBlobText(int field_index, std::string* text) override;
+  std::string_view BlobText(int field_index, std::string* scratch) override;
 
  private:
   size_t ScanNumber(size_t pos);

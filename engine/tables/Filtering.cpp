@@ -59,6 +59,11 @@ void TTDEDataSet::ReadBlobText(int field_index, std::string* text) {
   text->assign(reinterpret_cast<const char*>(stream->Memory()), static_cast<size_t>(size));
 }
 
+std::string_view TTDEDataSet::BlobText(int field_index, std::string* /*scratch*/) {
+  TOptimBlobStream* stream = FieldBlobStream(Fields(field_index));
+  return stream != nullptr ? stream->View() : std::string_view();
+}
+
 // ---- The filter test ----
 
 namespace {

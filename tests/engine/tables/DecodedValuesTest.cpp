@@ -260,19 +260,23 @@ TEST(DecodedCacheTest, StaysWithinItsBudgetAndChecksStoredBytes) {
   const uint8_t stored[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   const uint8_t plain[8] = {9, 9, 9, 9, 9, 9, 9, 9};
   const uint8_t other[8] = {1, 2, 3, 4, 5, 6, 7, 0};
-  cache.StoreRecord(100, stored, plain, 8);
-  ASSERT_NE(cache.FindRecord(100, stored, 8), nullptr);
-  EXPECT_EQ(cache.FindRecord(100, other, 8), nullptr);
-  EXPECT_EQ(cache.FindRecord(101, stored, 8), nullptr);
-  ASSERT_NE(cache.FindRecordField(100, 2, stored + 2, 4), nullptr);
-  EXPECT_EQ(cache.FindRecordField(100, 6, stored + 6, 4), nullptr);  // beyond the image
+  cache.StoreRecord(3, 100, stored, plain, 8);
+  ASSERT_NE(cache.FindRecord(3, 100, stored, 8), nullptr);
+  EXPECT_EQ(cache.FindRecord(3, 100, other, 8), nullptr);
+  EXPECT_EQ(cache.FindRecord(3, 101, stored, 8), nullptr);  // kept for another place
+  EXPECT_EQ(cache.FindRecord(2, 100, stored, 8), nullptr);
+  EXPECT_EQ(cache.FindRecord(4, 100, stored, 8), nullptr);
+  ASSERT_NE(cache.FindRecordField(3, 100, 2, stored + 2, 4), nullptr);
+  EXPECT_EQ(cache.FindRecordField(3, 100, 6, stored + 6, 4), nullptr);  // beyond the image
+  EXPECT_EQ(cache.FindRecordField(3, 101, 2, stored + 2, 4), nullptr);
 
   for (int64_t pos = 0; pos < 100; ++pos) {
     cache.StoreField(pos, stored, plain, 8);
     EXPECT_LE(cache.Bytes(), cache.Budget());
   }
-  cache.StoreRecord(200, std::vector<uint8_t>(600).data(), std::vector<uint8_t>(600).data(), 600);
-  EXPECT_EQ(cache.FindRecord(200, std::vector<uint8_t>(600).data(), 600), nullptr);
+  cache.StoreRecord(5, 200, std::vector<uint8_t>(600).data(), std::vector<uint8_t>(600).data(),
+                    600);
+  EXPECT_EQ(cache.FindRecord(5, 200, std::vector<uint8_t>(600).data(), 600), nullptr);
   EXPECT_LE(cache.Bytes(), cache.Budget());
 
   // Key values by record number: served only for the same field, record,
