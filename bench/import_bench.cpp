@@ -77,7 +77,8 @@ std::vector<uint8_t> ForeignCsv(const std::vector<TDrink>& drinks) {
       const std::string line = i < lines.size() ? lines[i] : "";
       const size_t space = line.find(' ', line.find(' ') + 1);
       row.push_back(space == std::string::npos ? "" : line.substr(0, space));
-      row.push_back(space == std::string::npos ? line : " " + line.substr(space + 1));
+      row.push_back(space == std::string::npos ? line
+                                               : std::string(" ").append(line, space + 1));
     }
     row.insert(row.end(), {zestoria::FromCatalogueText(drink.directions),
                            zestoria::glassName(drink.glass) + " Glass", "6 to 8 ounces"});
