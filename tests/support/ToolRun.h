@@ -80,6 +80,13 @@ class TToolTest : public ::testing::Test {
             ReadFile(Path("stderr"))};
   }
 
+#ifdef ZESTORIA_TDB
+  // Runs tdb with |args|, feeding |input| on standard input.
+  TRun Tdb(const std::vector<std::string>& args, const std::string& input = "") const {
+    return Run(ZESTORIA_TDB, args, input);
+  }
+#endif
+
  private:
   TTempDir dir_;
 };

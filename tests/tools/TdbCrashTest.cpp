@@ -59,10 +59,6 @@ class TdbCrashTest : public TToolTest {
  protected:
   TdbCrashTest() : TToolTest("tdbcrash-") {}
 
-  TRun Tdb(const std::vector<std::string>& args, const std::string& input = "") const {
-    return Run(ZESTORIA_TDB, args, input);
-  }
-
   void SetUp() override {
     WriteFile(Path("schema.json"), Schema().dump());
     TRun run = Tdb({"create", db_, "--schema", Path("schema.json")});

@@ -39,11 +39,6 @@ class TdbDataTest : public TToolTest {
  protected:
   TdbDataTest() : TToolTest("tdbdata-") {}
 
-  // Runs tdb with |args|, feeding |input| on standard input.
-  TRun Tdb(const std::vector<std::string>& args, const std::string& input = "") const {
-    return Run(ZESTORIA_TDB, args, input);
-  }
-
   void Create(const std::string& db, const json& schema, std::vector<std::string> options = {}) {
     WriteFile(Path("schema.json"), schema.dump());
     std::vector<std::string> args = {"create", Path(db), "--schema", Path("schema.json")};

@@ -52,10 +52,6 @@ class TdbFilterTest : public TToolTest {
  protected:
   TdbFilterTest() : TToolTest("tdbfilter-") {}
 
-  TRun Tdb(const std::vector<std::string>& args, const std::string& input = "") const {
-    return Run(ZESTORIA_TDB, args, input);
-  }
-
   // A database holding Records(), made with |options| of tdb create.
   void MakeDatabase(const std::string& db, const std::vector<std::string>& options,
                     const std::vector<std::string>& password) {

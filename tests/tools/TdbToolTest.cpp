@@ -23,8 +23,6 @@ class TdbToolTest : public TToolTest {
  protected:
   TdbToolTest() : TToolTest("tdbtool-") {}
 
-  TRun Tdb(const std::vector<std::string>& args) const { return Run(ZESTORIA_TDB, args); }
-
   // Writes |schema| and creates |db| from it with |options|.
   TRun Create(const std::string& db, const json& schema, std::vector<std::string> options = {}) {
     WriteFile(Path("schema.json"), schema.dump());
