@@ -68,7 +68,7 @@ std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 EJournalError Refusal(const std::string& file_name, const std::string& reason) {
   return EJournalError("The journal " + Quoted(JournalFileName(file_name)) +
                        " is not applied: " + reason + ". The file " + Quoted(file_name) +
-                       " is left as it is");
+                       " is left as it is.");
 }
 
 // A range as read from a journal: where its old bytes lie in the journal.

@@ -217,7 +217,7 @@ TEST_F(JournaledSaveTest, ARefusedJournalStopsTheOpenerAndTheSaveAndChangesNothi
 
   const std::string refusal = "The journal \"" + tinydb::JournalFileName(path_) +
                               "\" is not applied: range 1 (position 90, length 10) lies outside "
-                              "the file's old length 95. The file \"" + path_ + "\" is left as it is";
+                              "the file's old length 95. The file \"" + path_ + "\" is left as it is.";
   TDrinkCatalogue opener;
   try {
     opener.Open(path_);
