@@ -87,7 +87,6 @@ void TDrinkCatalogue::OpenLoadedImage(const std::string& file_name) {
   table_ = std::move(table);
   file_name_ = file_name;
   next_id_ = 0;
-  saved_stamp_ = image_.ChangeStamp();
 }
 
 void TDrinkCatalogue::Close() {
@@ -352,9 +351,7 @@ void TDrinkCatalogue::DeleteDrink(int32_t id, bool save) {
 
 void TDrinkCatalogue::SaveDatabase() {
   if (!table_) throw tinydb::EDatabaseError("The drink catalogue is not open");
-  const uint64_t stamp = image_.ChangeStamp();
   tinydb::SaveImageChanges(image_, file_name_);
-  saved_stamp_ = stamp;
 }
 
 void TDrinkCatalogue::CancelAndRethrow() {

@@ -141,9 +141,9 @@ class TDrinkCatalogue {
   // change.
   void SaveDatabase();
   // True when the image holds a change (by any cursor on it) that no
-  // successful SaveDatabase has stored yet: false right after opening and
-  // after each save that works.
-  bool HasUnsavedChanges() const { return image_.ChangeStamp() != saved_stamp_; }
+  // successful SaveDatabase has stored yet: false right after opening a
+  // file and after each save that works; true for an image no file holds.
+  bool HasUnsavedChanges() const { return image_.HasUnsavedChanges(); }
 
   // The id the next inserted drink gets: 0 after opening, then set by a
   // start-up walk and advanced by every insert.
@@ -188,7 +188,6 @@ class TDrinkCatalogue {
   std::string file_name_;
   TDrinkListener listener_;
   int64_t next_id_ = 0;
-  uint64_t saved_stamp_ = 0;  // the image's change stamp when it last matched the file
 };
 
 }  // namespace zestoria

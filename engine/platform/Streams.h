@@ -118,6 +118,10 @@ class TMemoryStream : public TStream {
   // The ranges changed below SavedLength() since the base: start -> end,
   // in order, disjoint and apart.
   const std::map<int64_t, int64_t>& ChangedRanges() const { return changed_; }
+  // True unless the file of the saved base holds exactly these bytes.
+  bool HasUnsavedChanges() const {
+    return !base_valid_ || !changed_.empty() || static_cast<int64_t>(data_.size()) != saved_length_;
+  }
   // Takes the stream as now held by the file with |identity|: the saved
   // length becomes Size() and no range is changed.
   void MarkSaved(const TFileIdentity& identity);
