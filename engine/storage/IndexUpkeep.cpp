@@ -47,10 +47,6 @@ void TTinyTableIO::CheckUnique(TFieldBuffers& buffers, int own_pos,
   }
 }
 
-void TTinyTableIO::CheckUniqueForUpdate(TFieldBuffers& buffers, int pos) {
-  CheckUnique(buffers, pos);
-}
-
 void TTinyTableIO::FindKeptKeys(TFieldBuffers& buffers, const uint8_t* old_plain,
                                 std::vector<char>& kept) {
   kept.assign(index_defs_.size(), 0);

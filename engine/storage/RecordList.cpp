@@ -11,23 +11,21 @@ void TRecordList::MakeRoomForOne() {
   heads_.push_back(0);
 }
 
-bool TRecordList::NotePlace(const TRecordListEntry& entry) {
-  if (!places_known_) return false;
+void TRecordList::NotePlace(const TRecordListEntry& entry) {
+  if (!places_known_) return;
   const int32_t r = entry.RecordNo;
   if (r < 0 || static_cast<size_t>(r) >= places_.size()) {
     // Grows the map for a new record number; far-off numbers drop it.
     if (r < 0 || static_cast<size_t>(r) > 2 * places_.size() + 65536) {
       places_known_ = false;
-      return false;
+      return;
     }
     places_.resize(static_cast<size_t>(r) + 1, -1);
   }
   if (places_[static_cast<size_t>(r)] >= 0) {
     // The record is listed already: a second entry for it.
     places_known_ = false;
-    return false;
   }
-  return true;
 }
 
 void TRecordList::Put(size_t slot, const TRecordListEntry& entry) {

@@ -162,7 +162,7 @@ class TRecordList {
   void MakeRoomForOne();
   // Makes room in the map of places for a new |entry|; drops the map when
   // the entry's record is listed already or its number is out of reach.
-  bool NotePlace(const TRecordListEntry& entry);
+  void NotePlace(const TRecordListEntry& entry);
   // Writes |entry| to |slot| and notes the slot in the map of places.
   void Put(size_t slot, const TRecordListEntry& entry);
   // Rebuilds the map of places; false when it cannot serve lookups.

@@ -19,6 +19,27 @@ constexpr char kBlobNotVerified[] = "Blob write of field '%s' could not be verif
 // A verified blob write is tried this often before it is reported as failed.
 constexpr int kVerifiedWriteAttempts = 5;
 
+// The bytes a blob write of |n| encoded bytes puts into its block: the
+// encoding and its zero padding up to the next granule.
+int64_t WrittenSize(int64_t n) { return n + (kBlobBlockGranule - n % kBlobBlockGranule); }
+
+// True when |image| still holds, at |pos|, the encoded bytes |stored| and
+// their zero padding, |written| bytes in all, as written: unchanged since
+// |stamp|, or found equal now (a write near the block changed its page),
+// which renews |stamp|.
+bool StillHoldsWritten(const TMemoryStream& image, int64_t pos, const std::vector<uint8_t>& stored,
+                       int64_t written, uint64_t& stamp) {
+  if (written > static_cast<int64_t>(image.Bytes().size()) - pos) return false;
+  if (image.UnchangedSince(pos, written, stamp)) return true;
+  const uint8_t* bytes = image.Bytes().data() + pos;
+  const size_t n = stored.size();
+  if ((n > 0 && std::memcmp(bytes, stored.data(), n) != 0) ||
+      !std::all_of(bytes + n, bytes + written, [](uint8_t b) { return b == 0; }))
+    return false;
+  stamp = image.ChangeStamp();
+  return true;
+}
+
 template <class Def>
 int FirstNamed(const std::vector<Def>& defs, const std::string& name) {
   for (size_t i = 0; i < defs.size(); ++i)
@@ -512,7 +533,7 @@ void TTinyTableIO::WriteBlob(TFieldBufferItem& item, int field_no, int64_t pos,
   auto write_block = [&] {
     static constexpr uint8_t kPadding[kBlobBlockGranule] = {};
     io.WriteBuffer(pos, stored.Memory(), n);
-    io.WriteBuffer(pos + n, kPadding, kBlobBlockGranule - n % kBlobBlockGranule);
+    io.WriteBuffer(pos + n, kPadding, WrittenSize(n) - n);
   };
   if (!database_->VerifyWrites()) {
     write_block();
@@ -681,17 +702,8 @@ bool TTinyTableIO::BlobKeepsItsBytes(TFieldBufferItem& item, int field_no, int32
   if (cached == nullptr || !cached->Encoded || cached->Compressed != compressed ||
       cached->Encrypted != encrypted || cached->BlobPos != blob.BlobPos ||
       cached->Stored.size() != static_cast<size_t>(blob.BlobSize) ||
-      cached->Written > static_cast<int64_t>(tracked->Bytes().size()) - blob.BlobPos)
+      !StillHoldsWritten(*tracked, blob.BlobPos, cached->Stored, cached->Written, cached->Stamp))
     return false;
-  if (!tracked->UnchangedSince(cached->BlobPos, cached->Written, cached->Stamp)) {
-    // A write near the block: the block itself may still be as written.
-    const uint8_t* block = tracked->Bytes().data() + blob.BlobPos;
-    const size_t n = cached->Stored.size();
-    if ((n > 0 && std::memcmp(block, cached->Stored.data(), n) != 0) ||
-        !std::all_of(block + n, block + cached->Written, [](uint8_t b) { return b == 0; }))
-      return false;
-    cached->Stamp = StampOf(tracked);
-  }
   // The block holds the encoding of Decoded and its padding; the value to
   // store must be Decoded.
   if (value == nullptr) return cached->Decoded.empty();
@@ -707,19 +719,8 @@ bool TTinyTableIO::BlockHoldsItsEncoding(int64_t descriptor_pos, const TBlobDesc
   const auto found = encoded_blocks_.find(descriptor_pos);
   if (found == encoded_blocks_.end()) return false;
   TEncodedBlock& block = found->second;
-  const int64_t image_size = static_cast<int64_t>(tracked->Bytes().size());
-  if (block.BlobPos != blob.BlobPos || block.Stored.size() != static_cast<size_t>(blob.BlobSize) ||
-      block.Written > image_size - block.BlobPos)
-    return false;
-  if (tracked->UnchangedSince(block.BlobPos, block.Written, block.Stamp)) return true;
-  // A write near the block: the block itself may still be as written.
-  const uint8_t* bytes = tracked->Bytes().data() + block.BlobPos;
-  const size_t n = block.Stored.size();
-  if ((n > 0 && std::memcmp(bytes, block.Stored.data(), n) != 0) ||
-      !std::all_of(bytes + n, bytes + block.Written, [](uint8_t b) { return b == 0; }))
-    return false;
-  block.Stamp = StampOf(tracked);
-  return true;
+  return block.BlobPos == blob.BlobPos && block.Stored.size() == static_cast<size_t>(blob.BlobSize) &&
+         StillHoldsWritten(*tracked, block.BlobPos, block.Stored, block.Written, block.Stamp);
 }
 
 void TTinyTableIO::NoteEncodedBlock(int64_t descriptor_pos, const TBlobDescriptor& blob,
@@ -738,7 +739,7 @@ void TTinyTableIO::NoteEncodedBlock(int64_t descriptor_pos, const TBlobDescripto
   }
   TEncodedBlock& block = encoded_blocks_[descriptor_pos];
   block.BlobPos = blob.BlobPos;
-  block.Written = blob.BlobSize + (kBlobBlockGranule - blob.BlobSize % kBlobBlockGranule);
+  block.Written = static_cast<int32_t>(WrittenSize(blob.BlobSize));
   block.Stamp = StampOf(tracked);
   const uint8_t* bytes = stored.Bytes().data();
   block.Stored.assign(bytes, bytes + n);
@@ -753,7 +754,7 @@ void TTinyTableIO::KeepEncodedBlob(TFieldBufferItem& item, int field_no, int64_t
   entry.Encrypted = FieldEncrypted(field_no);
   if (!entry.Compressed && !entry.Encrypted) return;
   entry.Encoded = true;
-  entry.Written = blob.BlobSize + (kBlobBlockGranule - blob.BlobSize % kBlobBlockGranule);
+  entry.Written = WrittenSize(blob.BlobSize);
   const uint8_t* bytes = static_cast<const TMemoryStream&>(stored).Bytes().data();
   entry.Stored.assign(bytes, bytes + blob.BlobSize);
   if (TOptimBlobStream* value = item.BlobStream()) {

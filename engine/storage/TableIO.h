@@ -161,10 +161,6 @@ class TTinyTableIO {
 
   // ---- Index upkeep ----
 
-  // Throws "Invalid unique field value '%s'" when a primary or unique
-  // index already holds |buffers|' key in another record than the one at
-  // |pos| of list 0.
-  void CheckUniqueForUpdate(TFieldBuffers& buffers, int pos);
   // Position in list |to| of the record at |pos| of list |from| (-1 = list
   // 0, else an index number); -1 when out of range or absent.
   int TranslatePosition(int from, int pos, int to);
@@ -250,6 +246,9 @@ class TTinyTableIO {
   // once the record image is written.
   void KeepEncodedBlob(TFieldBufferItem& item, int field_no, int64_t descriptor_pos,
                        const TBlobDescriptor& blob, const TMemoryStream& stored);
+  // Throws "Invalid unique field value '%s'" when a primary or unique
+  // index already holds |buffers|' key in another record than the one at
+  // |own_pos| of list 0 (-1: any record).
   // |searches|, when given, gets each index's search result (Position
   // kNotSearched for an index that is not unique).
   // |kept_keys|, when given, marks (by index) the keys an update leaves as
