@@ -60,12 +60,7 @@ bool TJournaledFile::TryFinishRecovery() {
 // ---- Stream ----
 
 int64_t TJournaledFile::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case TSeekOrigin::soBeginning: position_ = offset; break;
-    case TSeekOrigin::soCurrent: position_ += offset; break;
-    case TSeekOrigin::soEnd: position_ = Size() + offset; break;
-  }
-  if (position_ < 0) position_ = 0;
+  position_ = SeekPosition(position_, offset, origin, [this] { return Size(); });
   return position_;
 }
 

@@ -56,6 +56,19 @@ class TStream {
   int64_t CopyFrom(TStream& source, int64_t count);
 };
 
+// The position a seek by |offset| from |origin| gives in a stream now at
+// |position|, never before the start; |size_of()| (asked only for a seek
+// from the end) gives the stream's size.
+template <class SizeOf>
+int64_t SeekPosition(int64_t position, int64_t offset, TSeekOrigin origin, SizeOf size_of) {
+  switch (origin) {
+    case TSeekOrigin::soBeginning: position = offset; break;
+    case TSeekOrigin::soCurrent: position += offset; break;
+    case TSeekOrigin::soEnd: position = size_of() + offset; break;
+  }
+  return position < 0 ? 0 : position;
+}
+
 // A growable stream in memory. The bytes are contiguous and reachable
 // through Memory().
 class TMemoryStream : public TStream {
