@@ -174,18 +174,6 @@ bool JournalExists(const std::string& file_name) {
   return ::lstat(JournalFileName(file_name).c_str(), &st) == 0;
 }
 
-void FlushFolderOf(const std::string& file_name) {
-  const size_t slash = file_name.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0                ? "/"
-                                                         : file_name.substr(0, slash);
-  int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    (void)::fsync(folder_fd);
-    ::close(folder_fd);
-  }
-}
-
 void WriteJournal(const std::string& file_name, int64_t old_length,
                   const std::vector<TJournalRange>& ranges) {
   const std::string journal_name = JournalFileName(file_name);
@@ -225,30 +213,9 @@ void WriteJournal(const std::string& file_name, int64_t old_length,
   }
   PutU32(out, Crc32(out.data(), static_cast<int64_t>(out.size())));
 
-  // Written whole under a temporary name, then renamed: a crash on the way
-  // leaves no journal at all.
-  const std::string temp_name = journal_name + ".tmp";
-  ::unlink(temp_name.c_str());
-  const int fd = ::open(temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) throw EFOpenError(failure(FailureReason(errno)));
-  ::close(fd);
-  try {
-    TFileStream journal(temp_name, TFileAccess::faReadWrite);
-    errno = 0;
-    if (journal.Write(out.data(), static_cast<int64_t>(out.size())) !=
-        static_cast<int64_t>(out.size()))
-      throw EWriteError(failure(FailureReason(errno != 0 ? errno : EIO)));
-    if (::fdatasync(journal.Handle()) != 0) throw EWriteError(failure(FailureReason(errno)));
-  } catch (...) {
-    ::unlink(temp_name.c_str());
-    throw;
-  }
-  if (::rename(temp_name.c_str(), journal_name.c_str()) != 0) {
-    const int error_number = errno;
-    ::unlink(temp_name.c_str());
-    throw EFOpenError(failure(FailureReason(error_number)));
-  }
-  FlushFolderOf(file_name);
+  // Written whole under a temporary name, flushed, then renamed and the
+  // folder flushed: a crash on the way leaves no journal at all.
+  TMemoryStream(std::move(out)).SaveToFile(journal_name);
 }
 
 void RemoveJournal(const std::string& file_name) {

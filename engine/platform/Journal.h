@@ -102,8 +102,4 @@ enum class TImageSave { isJournaled, isWhole };
 // keeps every change for the next save.
 TImageSave SaveImageChanges(TMemoryStream& image, const std::string& file_name);
 
-// Flushes the folder holding |file_name| to the device, so that a created,
-// renamed or removed entry lasts (best effort).
-void FlushFolderOf(const std::string& file_name);
-
 }  // namespace tinydb

@@ -209,6 +209,18 @@ void TMemoryStream::NoteWholeChange() {
   page_stamps_.clear();
 }
 
+void FlushFolderOf(const std::string& file_name) {
+  const size_t slash = file_name.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0                ? "/"
+                                                         : file_name.substr(0, slash);
+  int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    (void)::fsync(folder_fd);
+    ::close(folder_fd);
+  }
+}
+
 void TMemoryStream::SaveToFile(const std::string& file_name) {
   auto failure = [&file_name](int error_number) {
     return "Cannot create file \"" + file_name + "\". " + std::strerror(error_number);
@@ -256,13 +268,7 @@ void TMemoryStream::SaveToFile(const std::string& file_name) {
     throw EFOpenError(failure(error_number));
   }
   // The rename itself reaches the device with the folder's entry.
-  const size_t slash = file_name.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file_name.substr(0, slash);
-  int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    (void)::fsync(folder_fd);
-    ::close(folder_fd);
-  }
+  FlushFolderOf(file_name);
   TFileIdentity identity;
   if (ReadFileIdentity(file_name, &identity)) MarkSaved(identity);
   else ForgetSavedBase();

@@ -169,6 +169,10 @@ class TMemoryStream : public TStream {
   std::map<int64_t, int64_t> changed_;  // start -> end, below saved_length_
 };
 
+// Flushes the folder holding |file_name| to the device, so that a created,
+// renamed or removed entry lasts (best effort).
+void FlushFolderOf(const std::string& file_name);
+
 // How a file stream is opened.
 enum class TFileAccess { faRead, faReadWrite, faCreate };
 // Whether other openers are allowed while this stream is open.
